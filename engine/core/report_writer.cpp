@@ -1,0 +1,109 @@
+#include "engine/core/report_writer.h"
+
+#include "engine/core/text.h"
+#include "engine/os/osinfo.h"
+
+namespace kestrova {
+
+const char* const kComponentName = "Corvel System Information Component";
+const char* const kComponentVersion = "8.7.5";
+const char* const kComponentCopyright =
+    "Corvel System Information Component 8.7.5 - Copyright (c) 1997-2005 Corvel";
+
+std::string EscapeValue(const std::string& text) {
+  std::string s = ReplaceAll(text, "&", "&amp;");
+  s = ReplaceAll(s, "\"", "&quot;");
+  s = ReplaceAll(s, "'", "&apos;");
+  s = ReplaceAll(s, ">", "&gt;");
+  s = ReplaceAll(s, "<", "&lt;");
+  std::string out;
+  out.reserve(s.size());
+  for (uint32_t cp : DecodeUtf8(s)) {
+    if (cp == '\r' || cp == '\n') continue;
+    if (cp < 32)
+      out += '_';
+    else if (cp < 128)
+      out += static_cast<char>(cp);
+    else
+      out += Format("&#%u;", cp);
+  }
+  return out;
+}
+
+const char* ReportEncodingName(uint16_t langId) {
+  switch (langId) {
+    case 1028: return "Big5";
+    case 1029: return "windows-1250";
+    case 1037: return "hebrew";
+    case 1041: return "Shift_JIS";
+    case 1042: return "korean";
+    case 1049: return "KOI8-R";
+    case 2052: return "GB2312";
+    default: return "iso-8859-1";
+  }
+}
+
+void ReportWriter::OpenEnvelope(const TOSInfo& os, uint16_t langId) {
+  lines_.push_back(Format("<?xml version=\"1.0\" encoding=\"%s\" standalone=\"yes\"?>",
+                          ReportEncodingName(langId)));
+  lines_.push_back(Format(
+      "<classes componentname=\"%s\" version=\"%s\" copyright=\"%s\" os=\"%s (%d.%d.%d)\" machine=\"%s\">",
+      EscapeValue(kComponentName).c_str(), kComponentVersion,
+      EscapeValue(kComponentCopyright).c_str(), os.OSName.c_str(),
+      static_cast<int>(os.OSMajorVersion), static_cast<int>(os.OSMinorVersion),
+      static_cast<int>(os.OSBuildNumber), EscapeValue(os.MachineName).c_str()));
+}
+
+void ReportWriter::CloseEnvelope() { lines_.push_back("</classes>"); }
+
+void ReportWriter::OpenClass(const std::string& element, const std::string& className) {
+  lines_.push_back("<" + element + " classname=\"" + className + "\">");
+}
+
+void ReportWriter::CloseClass(const std::string& element) { lines_.push_back("</" + element + ">"); }
+
+void ReportWriter::OpenSection(const std::string& name) {
+  lines_.push_back("<section name=\"" + EscapeValue(name) + "\">");
+}
+
+void ReportWriter::CloseSection() { lines_.push_back("</section>"); }
+
+void ReportWriter::Data(const std::string& name, const char* type, const std::string& unit,
+                        const std::string& value) {
+  std::string line = "<data name=\"" + name + "\" type=\"" + type + "\"";
+  if (!unit.empty()) line += " unit=\"" + unit + "\"";
+  line += ">" + value + "</data>";
+  lines_.push_back(line);
+}
+
+void ReportWriter::String(const std::string& name, const std::string& value) {
+  Data(name, "string", "", EscapeValue(value));
+}
+
+void ReportWriter::Integer(const std::string& name, int64_t value, const std::string& unit) {
+  Data(name, "integer", unit, Format("%lld", static_cast<long long>(value)));
+}
+
+void ReportWriter::Hex(const std::string& name, uint64_t value) {
+  Data(name, "integer", "", Format("%llx", static_cast<unsigned long long>(value)));
+}
+
+void ReportWriter::Boolean(const std::string& name, bool value) {
+  Data(name, "boolean", "", value ? "1" : "0");
+}
+
+void ReportWriter::Float(const std::string& name, double value, const char* format,
+                         const std::string& unit) {
+  Data(name, "float", unit, Format(format, value));  // C locale: always a full stop
+}
+
+void ReportWriter::StringList(const std::string& listName, const std::string& itemName,
+                              const std::vector<std::string>& items) {
+  if (!listName.empty())
+    Data(listName, "integer", "", Format("%zu", items.size()));
+  std::string escapedItem = EscapeValue(itemName);
+  for (size_t i = 0; i < items.size(); ++i)
+    Data(Format("%s[%zu]", escapedItem.c_str(), i), "string", "", EscapeValue(items[i]));
+}
+
+}  // namespace kestrova

@@ -1,0 +1,17 @@
+// The classes the aggregate creates, and what it sets on them after creation. Each
+// information class, once built, adds its factory here.
+#include "engine/core/context.h"
+#include "engine/core/system_info.h"
+
+namespace kestrova {
+
+TSystemInfo::Factories TSystemInfo::BuiltMembers() {
+  Factories f;
+  return f;
+}
+
+void TSystemInfo::ConfigureMembers() {
+  // ProcessList.DetectionRange := [dtProcesses] belongs here once TProcessList exists.
+}
+
+}  // namespace kestrova

@@ -1,0 +1,35 @@
+#pragma once
+// Small text helpers shared by the whole engine. Texts are UTF-8 std::strings.
+#include <cstdarg>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace kestrova {
+
+// printf into a std::string (C locale: callers apply the user's separators themselves).
+std::string Format(const char* fmt, ...)
+#if defined(__GNUC__)
+    __attribute__((format(printf, 1, 2)))
+#endif
+    ;
+
+std::string Trim(const std::string& s);  // blanks (space, tab, CR, LF) on both sides
+std::string ToUpperAscii(std::string s);
+std::string ToLowerAscii(std::string s);
+bool EqualsNoCase(const std::string& a, const std::string& b);
+bool StartsWith(const std::string& s, const std::string& prefix);
+bool EndsWith(const std::string& s, const std::string& suffix);
+std::string ReplaceAll(std::string s, const std::string& from, const std::string& to);
+std::vector<std::string> Split(const std::string& s, char sep);
+// Cuts to at most n characters (code points), never inside a UTF-8 sequence.
+std::string Truncate(const std::string& s, size_t n);
+
+// Unicode conversions. Invalid sequences become U+FFFD; decoding never reads past the input.
+std::vector<uint32_t> DecodeUtf8(const std::string& s);
+void AppendUtf8(std::string& out, uint32_t codePoint);
+std::string Utf16LeToUtf8(const uint8_t* data, size_t byteCount);
+std::string Cp1252ToUtf8(const std::string& s);
+std::string Utf8ToCp1252(const std::string& s);  // '?' for what cp1252 cannot hold
+
+}  // namespace kestrova

@@ -1,0 +1,31 @@
+#pragma once
+// The platform seam: every information class reads the machine through these
+// interfaces only. Win32 implementations live in win32/, data-driven ones in recorded/.
+#include <memory>
+#include <string>
+
+#include "engine/platform/files.h"
+#include "engine/platform/libraries.h"
+#include "engine/platform/registry.h"
+#include "engine/platform/shell.h"
+#include "engine/platform/system.h"
+
+namespace kestrova {
+
+// Non-owning view handed to the engine; an implementation owns the objects.
+struct Platform {
+  IRegistry* Registry = nullptr;
+  ISystem* System = nullptr;
+  IFiles* Files = nullptr;
+  IShell* Shell = nullptr;
+  ILibraries* Libraries = nullptr;
+};
+
+// Owner of one complete set of implementations.
+class PlatformHost {
+ public:
+  virtual ~PlatformHost() = default;
+  virtual Platform View() = 0;
+};
+
+}  // namespace kestrova

@@ -1,0 +1,31 @@
+#pragma once
+// A profile (INI) file as Windows reads one: [sections], key=value lines, blanks around a
+// value dropped, a value in double quotes keeping its blanks, ';' comment lines.
+#include <string>
+#include <vector>
+
+namespace kestrova {
+
+struct IniEntry {
+  std::string Key;    // empty for a line without '='
+  std::string Value;
+  std::string Raw;    // the line as written (no line break)
+  int Line = 0;
+};
+
+struct IniSection {
+  std::string Name;
+  int Line = 0;
+  std::vector<IniEntry> Entries;
+};
+
+struct IniDocument {
+  std::vector<IniSection> Sections;
+  const IniSection* Find(const std::string& name) const;  // case-insensitive
+};
+
+// Throws LoadError (file and line) on a malformed section header or a line outside any
+// section.
+IniDocument ParseIni(const std::string& text, const std::string& fileName);
+
+}  // namespace kestrova

@@ -1,0 +1,348 @@
+#include "engine/platform/recorded/registry_tree.h"
+
+#include <algorithm>
+
+#include "engine/core/text.h"
+#include "engine/platform/recorded/load_error.h"
+
+namespace kestrova {
+
+struct RegistryTree::Node {
+  std::string Name;
+  std::map<std::string, std::unique_ptr<Node>> Children;  // by upper-cased name
+  std::vector<std::pair<std::string, RegValue>> Values;   // in the order they were set
+
+  std::pair<std::string, RegValue>* FindValue(const std::string& name) {
+    for (auto& v : Values)
+      if (EqualsNoCase(v.first, name)) return &v;
+    return nullptr;
+  }
+};
+
+namespace {
+constexpr size_t kRootCount = 6;
+
+std::vector<std::string> PathParts(const std::string& path) {
+  std::vector<std::string> parts;
+  for (const std::string& p : Split(path, '\\'))
+    if (!p.empty()) parts.push_back(p);
+  return parts;
+}
+}  // namespace
+
+RegistryTree::RegistryTree() {
+  for (size_t i = 0; i < kRootCount; ++i) roots_.push_back(std::make_unique<Node>());
+}
+RegistryTree::~RegistryTree() = default;
+RegistryTree::RegistryTree(RegistryTree&&) noexcept = default;
+RegistryTree& RegistryTree::operator=(RegistryTree&&) noexcept = default;
+
+RegistryTree::Node* RegistryTree::Find(RootKey root, const std::string& path) const {
+  Node* node = roots_[static_cast<size_t>(root)].get();
+  for (const std::string& part : PathParts(path)) {
+    auto it = node->Children.find(ToUpperAscii(part));
+    if (it == node->Children.end()) return nullptr;
+    node = it->second.get();
+  }
+  return node;
+}
+
+RegistryTree::Node* RegistryTree::Make(RootKey root, const std::string& path) {
+  Node* node = roots_[static_cast<size_t>(root)].get();
+  for (const std::string& part : PathParts(path)) {
+    auto& child = node->Children[ToUpperAscii(part)];
+    if (!child) {
+      child = std::make_unique<Node>();
+      child->Name = part;
+    }
+    node = child.get();
+  }
+  return node;
+}
+
+void RegistryTree::CreateKey(RootKey root, const std::string& path) { Make(root, path); }
+
+void RegistryTree::DeleteKey(RootKey root, const std::string& path) {
+  auto parts = PathParts(path);
+  if (parts.empty()) return;
+  std::string last = parts.back();
+  parts.pop_back();
+  std::string parent;
+  for (const auto& p : parts) parent += p + "\\";
+  if (Node* n = Find(root, parent)) n->Children.erase(ToUpperAscii(last));
+}
+
+void RegistryTree::SetValue(RootKey root, const std::string& path, const std::string& name, RegValue value) {
+  Node* node = Make(root, path);
+  if (auto* v = node->FindValue(name))
+    v->second = std::move(value);
+  else
+    node->Values.emplace_back(name, std::move(value));
+}
+
+void RegistryTree::DeleteValue(RootKey root, const std::string& path, const std::string& name) {
+  if (Node* node = Find(root, path))
+    node->Values.erase(std::remove_if(node->Values.begin(), node->Values.end(),
+                                      [&](const auto& v) { return EqualsNoCase(v.first, name); }),
+                       node->Values.end());
+}
+
+void RegistryTree::SetString(RootKey root, const std::string& path, const std::string& name,
+                             const std::string& text, uint32_t type) {
+  RegValue v;
+  v.Type = type;
+  v.Data.assign(text.begin(), text.end());
+  v.Data.push_back(0);
+  SetValue(root, path, name, std::move(v));
+}
+
+void RegistryTree::SetDword(RootKey root, const std::string& path, const std::string& name, uint32_t value) {
+  RegValue v;
+  v.Type = kRegDword;
+  for (int i = 0; i < 4; ++i) v.Data.push_back(static_cast<uint8_t>(value >> (8 * i)));
+  SetValue(root, path, name, std::move(v));
+}
+
+void RegistryTree::SetMultiString(RootKey root, const std::string& path, const std::string& name,
+                                  const std::vector<std::string>& items) {
+  RegValue v;
+  v.Type = kRegMultiSz;
+  for (const auto& s : items) {
+    v.Data.insert(v.Data.end(), s.begin(), s.end());
+    v.Data.push_back(0);
+  }
+  v.Data.push_back(0);
+  SetValue(root, path, name, std::move(v));
+}
+
+bool RegistryTree::KeyExists(RootKey root, const std::string& path) const { return Find(root, path) != nullptr; }
+
+std::optional<RegValue> RegistryTree::QueryValue(RootKey root, const std::string& path,
+                                                 const std::string& name) const {
+  Node* node = Find(root, path);
+  if (!node) return std::nullopt;
+  auto* v = node->FindValue(name);
+  if (!v) return std::nullopt;
+  return v->second;
+}
+
+std::vector<std::string> RegistryTree::SubKeyNames(RootKey root, const std::string& path) const {
+  std::vector<std::string> names;
+  if (Node* node = Find(root, path))
+    for (const auto& c : node->Children) names.push_back(c.second->Name);
+  return names;
+}
+
+std::vector<std::string> RegistryTree::ValueNames(RootKey root, const std::string& path) const {
+  std::vector<std::string> names;
+  if (Node* node = Find(root, path))
+    for (const auto& v : node->Values) names.push_back(v.first);
+  return names;
+}
+
+// --- .reg files ---------------------------------------------------------------------------
+
+namespace {
+
+struct RegLine {
+  std::string Text;
+  int Line;
+};
+
+// Logical lines: continuation lines (a line ending in a backslash) joined.
+std::vector<RegLine> LogicalLines(const std::string& text) {
+  std::vector<RegLine> out;
+  int lineNo = 0;
+  size_t pos = 0;
+  bool continuing = false;
+  while (pos < text.size()) {
+    size_t eol = text.find('\n', pos);
+    std::string raw = text.substr(pos, eol == std::string::npos ? std::string::npos : eol - pos);
+    pos = eol == std::string::npos ? text.size() : eol + 1;
+    ++lineNo;
+    if (!raw.empty() && raw.back() == '\r') raw.pop_back();
+    std::string piece = continuing ? Trim(raw) : raw;
+    if (continuing)
+      out.back().Text += piece;
+    else
+      out.push_back({piece, lineNo});
+    std::string t = Trim(out.back().Text);
+    continuing = !t.empty() && t.back() == '\\' && t[0] != '[' && t[0] != ';';
+    if (continuing) {
+      // drop the backslash and anything after it
+      std::string& s = out.back().Text;
+      s = Trim(s);
+      s.pop_back();
+    }
+  }
+  return out;
+}
+
+int HexDigit(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  return -1;
+}
+
+// A quoted string starting at s[i] == '"'; on return i is past the closing quote.
+bool ParseQuoted(const std::string& s, size_t& i, std::string& out) {
+  if (i >= s.size() || s[i] != '"') return false;
+  ++i;
+  out.clear();
+  while (i < s.size()) {
+    char c = s[i++];
+    if (c == '"') return true;
+    if (c == '\\' && i < s.size()) {
+      char n = s[i++];
+      if (n == 'n') out += '\n';
+      else if (n == 'r') out += '\r';
+      else if (n == 't') out += '\t';
+      else if (n == '0') out += '\0';
+      else out += n;  // \\ and \" (and anything else) stand for themselves
+    } else {
+      out += c;
+    }
+  }
+  return false;
+}
+
+bool ParseHexBytes(const std::string& s, std::vector<uint8_t>& out) {
+  out.clear();
+  std::string t = Trim(s);
+  if (t.empty()) return true;
+  for (const std::string& item : Split(t, ',')) {
+    std::string b = Trim(item);
+    if (b.empty() || b.size() > 2) return false;
+    int v = 0;
+    for (char c : b) {
+      int d = HexDigit(c);
+      if (d < 0) return false;
+      v = v * 16 + d;
+    }
+    out.push_back(static_cast<uint8_t>(v));
+  }
+  return true;
+}
+
+bool IsStringType(uint32_t t) { return t == kRegSz || t == kRegExpandSz || t == kRegMultiSz; }
+
+}  // namespace
+
+void LoadRegFile(RegistryTree& tree, const std::string& bytes, const std::string& fileName) {
+  std::string text;
+  if (bytes.size() >= 2 && static_cast<uint8_t>(bytes[0]) == 0xFF && static_cast<uint8_t>(bytes[1]) == 0xFE)
+    text = Utf16LeToUtf8(reinterpret_cast<const uint8_t*>(bytes.data()) + 2, bytes.size() - 2);
+  else if (StartsWith(bytes, "\xEF\xBB\xBF"))
+    text = bytes.substr(3);
+  else
+    text = bytes;
+
+  bool headerSeen = false, unicodeFile = false;
+  bool haveKey = false, deletedKey = false;
+  RootKey root = RootKey::LocalMachine;
+  std::string keyPath;
+
+  for (const RegLine& rl : LogicalLines(text)) {
+    std::string line = Trim(rl.Text);
+    if (line.empty() || line[0] == ';') continue;
+    if (line.find('\0') != std::string::npos) throw LoadError(fileName, rl.Line, "NUL character in line");
+    if (!headerSeen) {
+      if (line == "REGEDIT4") unicodeFile = false;
+      else if (line == "Windows Registry Editor Version 5.00") unicodeFile = true;
+      else throw LoadError(fileName, rl.Line, "not a registry file (expected REGEDIT4 or Windows Registry Editor Version 5.00)");
+      headerSeen = true;
+      continue;
+    }
+    if (line[0] == '[') {
+      if (line.back() != ']') throw LoadError(fileName, rl.Line, "key line without closing ']'");
+      std::string path = line.substr(1, line.size() - 2);
+      bool remove = !path.empty() && path[0] == '-';
+      if (remove) path = path.substr(1);
+      size_t slash = path.find('\\');
+      std::string rootName = path.substr(0, slash);
+      auto r = RootKeyFromName(rootName);
+      if (!r) throw LoadError(fileName, rl.Line, "unknown root key: " + rootName);
+      root = *r;
+      keyPath = slash == std::string::npos ? std::string() : path.substr(slash + 1);
+      haveKey = true;
+      deletedKey = remove;
+      if (remove) tree.DeleteKey(root, keyPath);
+      else tree.CreateKey(root, keyPath);
+      continue;
+    }
+    // A value line: @=... or "name"=...
+    size_t i = 0;
+    std::string name;
+    if (line[0] == '@') {
+      i = 1;
+    } else if (!ParseQuoted(line, i, name)) {
+      throw LoadError(fileName, rl.Line, "expected a key, @= or \"name\"=");
+    }
+    while (i < line.size() && (line[i] == ' ' || line[i] == '\t')) ++i;
+    if (i >= line.size() || line[i] != '=') throw LoadError(fileName, rl.Line, "expected '=' after the value name");
+    ++i;
+    if (!haveKey) throw LoadError(fileName, rl.Line, "value before any key");
+    if (deletedKey) continue;  // values under a deleted key are ignored, as regedit does
+    std::string data = Trim(line.substr(i));
+    RegValue value;
+    if (data == "-") {
+      tree.DeleteValue(root, keyPath, name);
+      continue;
+    }
+    if (!data.empty() && data[0] == '"') {
+      size_t j = 0;
+      std::string s;
+      if (!ParseQuoted(data, j, s) || !Trim(data.substr(j)).empty())
+        throw LoadError(fileName, rl.Line, "malformed string value");
+      value.Type = kRegSz;
+      value.Data.assign(s.begin(), s.end());
+      value.Data.push_back(0);
+    } else if (StartsWith(ToLowerAscii(data), "dword:")) {
+      std::string h = Trim(data.substr(6));
+      if (h.empty() || h.size() > 8) throw LoadError(fileName, rl.Line, "malformed dword value");
+      uint32_t v = 0;
+      for (char c : h) {
+        int d = HexDigit(c);
+        if (d < 0) throw LoadError(fileName, rl.Line, "malformed dword value");
+        v = v * 16 + static_cast<uint32_t>(d);
+      }
+      value.Type = kRegDword;
+      for (int k = 0; k < 4; ++k) value.Data.push_back(static_cast<uint8_t>(v >> (8 * k)));
+    } else if (StartsWith(ToLowerAscii(data), "hex")) {
+      size_t colon = data.find(':');
+      if (colon == std::string::npos) throw LoadError(fileName, rl.Line, "malformed hex value");
+      std::string head = ToLowerAscii(Trim(data.substr(0, colon)));
+      uint32_t type = kRegBinary;
+      if (head != "hex") {
+        if (head.size() < 6 || head.compare(0, 4, "hex(") != 0 || head.back() != ')')
+          throw LoadError(fileName, rl.Line, "malformed hex type");
+        std::string t = head.substr(4, head.size() - 5);
+        if (t.empty() || t.size() > 8) throw LoadError(fileName, rl.Line, "malformed hex type");
+        type = 0;
+        for (char c : t) {
+          int d = HexDigit(c);
+          if (d < 0) throw LoadError(fileName, rl.Line, "malformed hex type");
+          type = type * 16 + static_cast<uint32_t>(d);
+        }
+      }
+      std::vector<uint8_t> bytesOut;
+      if (!ParseHexBytes(data.substr(colon + 1), bytesOut)) throw LoadError(fileName, rl.Line, "malformed hex bytes");
+      value.Type = type;
+      if (IsStringType(type)) {
+        // Stored text: UTF-16LE in version 5 files, the ANSI code page in REGEDIT4 ones.
+        std::string s = unicodeFile ? Utf16LeToUtf8(bytesOut.data(), bytesOut.size())
+                                    : Cp1252ToUtf8(std::string(bytesOut.begin(), bytesOut.end()));
+        value.Data.assign(s.begin(), s.end());
+      } else {
+        value.Data = std::move(bytesOut);
+      }
+    } else {
+      throw LoadError(fileName, rl.Line, "unknown value data: " + data.substr(0, 40));
+    }
+    tree.SetValue(root, keyPath, name, std::move(value));
+  }
+  if (!headerSeen) throw LoadError(fileName, 1, "empty registry file");
+}
+
+}  // namespace kestrova

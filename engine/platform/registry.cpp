@@ -1,0 +1,33 @@
+#include "engine/platform/registry.h"
+
+#include "engine/core/text.h"
+
+namespace kestrova {
+
+namespace {
+struct RootName { RootKey Root; const char* Name; };
+constexpr RootName kRootNames[] = {
+    {RootKey::ClassesRoot, "HKEY_CLASSES_ROOT"},   {RootKey::CurrentUser, "HKEY_CURRENT_USER"},
+    {RootKey::LocalMachine, "HKEY_LOCAL_MACHINE"}, {RootKey::Users, "HKEY_USERS"},
+    {RootKey::CurrentConfig, "HKEY_CURRENT_CONFIG"}, {RootKey::DynData, "HKEY_DYN_DATA"},
+};
+}  // namespace
+
+std::optional<RootKey> RootKeyFromName(const std::string& name) {
+  for (const auto& r : kRootNames)
+    if (EqualsNoCase(name, r.Name)) return r.Root;
+  return std::nullopt;
+}
+
+const char* RootKeyName(RootKey root) {
+  for (const auto& r : kRootNames)
+    if (r.Root == root) return r.Name;
+  return "";
+}
+
+std::string StripLeadingBackslash(const std::string& path) {
+  if (!path.empty() && path[0] == '\\') return path.substr(1);
+  return path;
+}
+
+}  // namespace kestrova
