@@ -1,0 +1,17 @@
+// The section writers that exist, in run order. Each section, once built, adds its row
+// here at its place in the run:
+//   Machine, OS, CPU, Localisation, Affichage, Moniteurs, Multimédia, Mémoire, Disques,
+//   ASPI, DirectX, OpenGL, Internet, Moteurs Bases de données, Réseau, Imprimantes, USB,
+//   APM, Variables d'environnement, Répertoires communs de Windows, Répertoires
+//   Utilisateur, Applications installées, Applications démarrées automatiquement,
+//   Processus, Drivers, Services, Répertoires de c:\, Répertoires de c:\program files.
+#include "sections/run.h"
+
+namespace kestrova {
+
+const std::vector<SectionWriter>& RunOrder() {
+  static const std::vector<SectionWriter> kWriters = {};
+  return kWriters;
+}
+
+}  // namespace kestrova
