@@ -5,6 +5,7 @@
 #include <string>
 
 #include "engine/platform/files.h"
+#include "engine/platform/firmware.h"
 #include "engine/platform/libraries.h"
 #include "engine/platform/registry.h"
 #include "engine/platform/shell.h"
@@ -19,6 +20,7 @@ struct Platform {
   IFiles* Files = nullptr;
   IShell* Shell = nullptr;
   ILibraries* Libraries = nullptr;
+  IFirmware* Firmware = nullptr;
 };
 
 // Owner of one complete set of implementations.

@@ -27,6 +27,7 @@ Platform RecordedMachine::View() {
   p.Files = this;
   p.Shell = this;
   p.Libraries = this;
+  p.Firmware = &Firmware;
   return p;
 }
 

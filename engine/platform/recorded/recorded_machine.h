@@ -9,6 +9,7 @@
 
 #include "engine/platform/platform.h"
 #include "engine/platform/recorded/machine_data.h"
+#include "engine/platform/recorded/recorded_firmware.h"
 #include "engine/platform/recorded/registry_tree.h"
 
 namespace kestrova {
@@ -51,6 +52,7 @@ class RecordedMachine : public PlatformHost,
   std::string FilesRoot;                                      // host folder for C:\ etc.; empty = none
   CpuidTable Cpuid;
   PhysicalMemoryImage PhysicalMemory;
+  RecordedFirmware Firmware{PhysicalMemory};  // serves PhysicalMemory; knobs for each path
 
   // --- ISystem --------------------------------------------------------------------------
   VersionFacts Version() const override { return VersionData; }
