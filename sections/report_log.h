@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "engine/platform/system.h"
+
 namespace kestrova {
 
 enum LogLevel : int { kLevelTitle = 0, kLevelHeading = 1, kLevelItem = 2, kLevelDetail = 3 };
@@ -31,6 +33,12 @@ class IReportLog {
 
 void WriteBlankLine(IReportLog& log);                            // level 1, empty, black
 void WriteErrorLine(IReportLog& log, const std::string& text);   // level 1, red
+
+// The two header lines of every report: the blue title with the program's version and
+// the date item in the machine's local time and language.
+extern const char* const kReportTitlePrefix;  // "Kestrova - Récupérateur infos système - Version "
+void WriteReportHeader(IReportLog& log, const std::string& version, const LocalTime& now,
+                       const LocaleFacts& locale);
 
 // A log held in memory: what the tests read and what the console companion prints.
 struct LogLine {

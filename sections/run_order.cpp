@@ -7,10 +7,16 @@
 //   Processus, Drivers, Services, Répertoires de c:\, Répertoires de c:\program files.
 #include "sections/run.h"
 
+#include "sections/folder_sections.h"
+
 namespace kestrova {
 
 const std::vector<SectionWriter>& RunOrder() {
-  static const std::vector<SectionWriter> kWriters = {};
+  static const std::vector<SectionWriter> kWriters = {
+      kUserFoldersWriter,          // 21 Répertoires Utilisateur
+      kRootFoldersWriter,          // 27 Répertoires de c:\ (root)
+      kProgramFilesFoldersWriter,  // 28 Répertoires de c:\program files
+  };
   return kWriters;
 }
 

@@ -1,21 +1,22 @@
-// kestrova-report: the console companion. Reads this machine (Windows) or a recorded one
-// (--machine DIR, on any system) and prints what the engine sees.
+// kestrova-report: the console companion. Runs the same analysis as the window's
+// "Démarrer" over this machine (Windows) or a recorded one (--machine DIR, on any system)
+// and writes the report as plain text (each log line as the log holds it) or as RTF.
 #include <cstdio>
-#include <cstring>
 #include <memory>
 #include <stdexcept>
 #include <string>
 #include <vector>
 
 #include "engine/core/context.h"
-#include "engine/core/format.h"
 #include "engine/core/system_info.h"
-#include "engine/core/text.h"
-#include "engine/os/osinfo.h"
-#include "engine/os/shared_routines.h"
 #include "engine/platform/recorded/recorded_machine.h"
+#include "sections/category_list.h"
+#include "sections/console_report.h"
+#include "sections/program_version.h"
+#include "sections/report_rtf.h"
 #ifdef _WIN32
-#include <windows.h>
+#include <fcntl.h>
+#include <io.h>
 
 #include "engine/platform/win32/win32_platform.h"
 #endif
@@ -23,86 +24,96 @@
 namespace {
 
 const char* const kUsage =
-    "usage: kestrova-report [--machine DIR] [--output FILE]\n"
-    "  --machine DIR   replay a recorded machine instead of reading this one\n"
-    "  --output FILE   write the report to FILE instead of standard output\n"
-    "  --help          show this text\n";
+    "usage: kestrova-report [--format text|rtf] [--only CAPTION]... [--machine DIR] [--output FILE]\n"
+    "  --format text|rtf  plain text, one log line per line (the default), or RTF as the\n"
+    "                     window saves it\n"
+    "  --only CAPTION     tick only this category (repeatable; captions as in the window's\n"
+    "                     list, e.g. \"Répertoires de c:\\\"); by default all are ticked\n"
+    "  --machine DIR      replay a recorded machine instead of reading this one\n"
+    "  --output FILE      write the report to FILE instead of standard output\n"
+    "  --help             show this text\n";
 
 struct Options {
+  std::string Format = "text";
+  std::vector<std::string> Only;
   std::string Machine, Output;
+  bool Help = false;
 };
 
-std::string ProgramPath(const char* argv0) {
-#ifdef _WIN32
-  wchar_t buf[MAX_PATH * 4];
-  DWORD n = GetModuleFileNameW(nullptr, buf, sizeof buf / sizeof buf[0]);
-  if (n > 0 && n < sizeof buf / sizeof buf[0]) {
-    int len = WideCharToMultiByte(CP_UTF8, 0, buf, static_cast<int>(n), nullptr, 0, nullptr, nullptr);
-    std::string out(static_cast<size_t>(len), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, buf, static_cast<int>(n), &out[0], len, nullptr, nullptr);
-    return out;
+class UsageError : public std::runtime_error {
+  using std::runtime_error::runtime_error;
+};
+
+Options ParseArguments(int argc, char** argv) {
+  Options opt;
+  for (int i = 1; i < argc; ++i) {
+    std::string a = argv[i];
+    auto value = [&]() -> std::string {
+      if (i + 1 >= argc) throw UsageError("missing value after " + a);
+      return argv[++i];
+    };
+    if (a == "--help" || a == "-h") opt.Help = true;
+    else if (a == "--format") opt.Format = value();
+    else if (a == "--only") opt.Only.push_back(value());
+    else if (a == "--machine") opt.Machine = value();
+    else if (a == "--output") opt.Output = value();
+    else throw UsageError("unknown argument '" + a + "'");
   }
-#endif
-  return argv0;
+  if (opt.Format != "text" && opt.Format != "rtf")
+    throw UsageError("--format takes text or rtf, not '" + opt.Format + "'");
+  return opt;
 }
 
-std::vector<std::string> Report(const kestrova::EngineContext& ctx, const std::string& exePath) {
-  using namespace kestrova;
-  const Platform& p = ctx.Sys;
-  const TOSInfo& os = ctx.OSInfo;
-  std::vector<std::string> out;
-  out.push_back("Kestrova - Récupérateur infos système - Version " + ExeVersionText(p, exePath));
-  out.push_back(" - " + FormatReportDate(p.System->Now(), p.System->Locale()));
-  out.push_back("");
-  out.push_back(std::string("OSKind = ") + OSKindName(os.OSKind));
-  out.push_back("OSServicePack = " + os.OSServicePack);
-  out.push_back(Format("OSVersion = %u.%u.%u", os.OSMajorVersion, os.OSMinorVersion, os.OSBuildNumber));
-  out.push_back("OSName = " + os.OSName);
-  out.push_back("MachineName = " + os.MachineName);
-  out.push_back(std::string("IsNT = ") + (os.IsNT ? "1" : "0") + ", IsNT4 = " + (os.IsNT4 ? "1" : "0") +
-                ", IsNT5Family = " + (os.IsNT5Family ? "1" : "0") + ", IsWin95OSR2 = " +
-                (os.IsWin95OSR2 ? "1" : "0") + ", IsWin98SE = " + (os.IsWin98SE ? "1" : "0"));
-  out.push_back("DeviceClassKey = " + os.DeviceClassKey);
-  TWindowsEdition edition = DetectWindowsEdition(p);
-  out.push_back(std::string("WindowsEdition = ") + EditionKindName(edition) + " (" +
-                WindowsEditionName(edition, p.System->Version().MinorVersion) + ")");
-  out.push_back("WinSysDirsPath = " + WinSysDirsPath(p));
-  out.push_back("DefaultBrowser = " + GetDefaultBrowser(p));
-  out.push_back("DefaultMailClient = " + GetDefaultMailClient(p));
-  static const char* const kConnections[] = {"None", "LAN", "Dialup"};
-  out.push_back(std::string("ConnectionType = ") + kConnections[static_cast<int>(GetConnectionType(p))]);
-  out.push_back("ProxyServer = " + GetProxyServerText(p));
-  out.push_back("PersonalFolder = " + GetSpecialFolderPath(p, 5));
-  out.push_back("FormatSize(1536) = " + FormatSize(1536, p.System->Locale().DecimalSeparator));
-  out.push_back("Uptime = " + FormatDuration(p.System->TickCount() / 1000, false));
-  out.push_back("");
-  TSystemInfo engine(ctx);
-  ReportLines lines;
-  engine.WriteReport(lines);
-  out.insert(out.end(), lines.begin(), lines.end());
-  return out;
+kestrova::CategoryRows TickedRows(const std::vector<std::string>& only) {
+  kestrova::CategoryRows rows = kestrova::MakeCategoryRows();
+  if (only.empty()) return rows;
+  kestrova::UntickAll(rows);
+  for (const std::string& caption : only) {
+    auto row = kestrova::FindCategoryRow(rows, caption);
+    if (!row) throw UsageError("no category is named '" + caption + "'");
+    rows[*row].Ticked = true;
+  }
+  return rows;
+}
+
+bool WriteAll(const std::string& path, const std::string& data) {
+  if (path.empty()) {
+#ifdef _WIN32
+    _setmode(_fileno(stdout), _O_BINARY);  // the same bytes as on any other system
+#endif
+    return std::fwrite(data.data(), 1, data.size(), stdout) == data.size() && std::fflush(stdout) == 0;
+  }
+  FILE* f = std::fopen(path.c_str(), "wb");
+  if (!f) return false;
+  bool ok = std::fwrite(data.data(), 1, data.size(), f) == data.size();
+  return std::fclose(f) == 0 && ok;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
   Options opt;
-  for (int i = 1; i < argc; ++i) {
-    std::string a = argv[i];
-    if (a == "--help" || a == "-h") {
+  kestrova::CategoryRows rows;
+  try {
+    opt = ParseArguments(argc, argv);
+    if (opt.Help) {
       std::fputs(kUsage, stdout);
       return 0;
-    } else if ((a == "--machine" || a == "--output") && i + 1 < argc) {
-      (a == "--machine" ? opt.Machine : opt.Output) = argv[++i];
-    } else {
-      std::fprintf(stderr, "kestrova-report: unknown or incomplete argument '%s'\n%s", a.c_str(), kUsage);
-      return 2;
     }
+    rows = TickedRows(opt.Only);
+  } catch (const UsageError& e) {
+    std::fprintf(stderr, "kestrova-report: %s\n%s", e.what(), kUsage);
+    return 2;
   }
   try {
     std::unique_ptr<kestrova::PlatformHost> host;
     if (!opt.Machine.empty()) {
-      host = kestrova::LoadRecordedMachine(opt.Machine);
+      try {
+        host = kestrova::LoadRecordedMachine(opt.Machine);
+      } catch (const std::exception& e) {
+        std::fprintf(stderr, "kestrova-report: cannot read the recorded machine %s: %s\n", opt.Machine.c_str(), e.what());
+        return 3;
+      }
     } else {
 #ifdef _WIN32
       host = kestrova::MakeWin32Platform();
@@ -111,16 +122,13 @@ int main(int argc, char** argv) {
       return 2;
 #endif
     }
-    kestrova::EngineContext ctx = kestrova::MakeEngineContext(host->View());
-    std::vector<std::string> lines = Report(ctx, ProgramPath(argv[0]));
-    FILE* f = opt.Output.empty() ? stdout : std::fopen(opt.Output.c_str(), "wb");
-    if (!f) {
-      std::fprintf(stderr, "kestrova-report: cannot write %s\n", opt.Output.c_str());
-      return 1;
-    }
-    for (const auto& l : lines) std::fprintf(f, "%s\n", l.c_str());
-    if (f != stdout && std::fclose(f) != 0) {
-      std::fprintf(stderr, "kestrova-report: cannot write %s\n", opt.Output.c_str());
+    kestrova::Platform platform = host->View();
+    kestrova::EngineContext ctx = kestrova::MakeEngineContext(platform);
+    kestrova::TSystemInfo engine(ctx);
+    auto lines = kestrova::BuildReport(&engine, platform, rows, KESTROVA_FILE_VERSION_TEXT);
+    std::string data = opt.Format == "rtf" ? kestrova::RenderRtf(lines) : kestrova::RenderText(lines);
+    if (!WriteAll(opt.Output, data)) {
+      std::fprintf(stderr, "kestrova-report: cannot write %s\n", opt.Output.empty() ? "standard output" : opt.Output.c_str());
       return 1;
     }
   } catch (const std::exception& e) {

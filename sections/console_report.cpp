@@ -1,0 +1,25 @@
+#include "sections/console_report.h"
+
+namespace kestrova {
+
+std::string RenderText(const std::vector<LogLine>& lines) {
+  std::string out;
+  for (const auto& l : lines) {
+    out += l.Text;
+    out += '\n';
+  }
+  return out;
+}
+
+std::vector<LogLine> BuildReport(TSystemInfo* engine, const Platform& platform, const CategoryRows& rows,
+                                 const std::string& version,
+                                 const std::vector<SectionWriter>* writers) {
+  MemoryLog log;
+  WriteReportHeader(log, version, platform.System->Now(), platform.System->Locale());
+  ConsoleRunHost host(rows);
+  RunFlags flags;
+  RunAnalysis(engine, log, host, flags, writers);
+  return log.Lines;
+}
+
+}  // namespace kestrova
