@@ -106,6 +106,10 @@ std::vector<uint32_t> DecodeUtf8(const std::string& s) {
       if ((d >> 6) != 2) { ok = false; break; }
       cp = (cp << 6) | (d & 0x3F);
     }
+    // Overlong forms, surrogates and values past U+10FFFF are invalid: an overlong '"'
+    // must never come out as a real quote.
+    static const uint32_t kMinimum[5] = {0, 0, 0x80, 0x800, 0x10000};
+    if (ok && (cp < kMinimum[len] || (cp >= 0xD800 && cp < 0xE000) || cp > 0x10FFFF)) ok = false;
     if (!ok) { out.push_back(0xFFFD); ++i; continue; }
     out.push_back(cp);
     i += len;

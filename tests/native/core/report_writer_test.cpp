@@ -98,3 +98,15 @@ TEST(ReportWriter, EncodingByLanguage) {
 
 }  // namespace
 }  // namespace kestrova
+
+namespace kestrova {
+namespace {
+TEST(EscapeValue, InvalidUtf8NeverYieldsMarkup) {
+  // C0 A2 is an overlong '"'; ED A0 80 a surrogate; F4 90 80 80 is past U+10FFFF.
+  EXPECT_EQ(EscapeValue("\xC0\xA2"), "&#65533;&#65533;");
+  EXPECT_EQ(EscapeValue("\xED\xA0\x80"), "&#65533;&#65533;&#65533;");
+  EXPECT_EQ(EscapeValue("\xF4\x90\x80\x80"), "&#65533;&#65533;&#65533;&#65533;");
+  EXPECT_EQ(EscapeValue("a\xC3"), "a&#65533;");  // cut sequence at the end
+}
+}  // namespace
+}  // namespace kestrova
