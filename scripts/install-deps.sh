@@ -1,0 +1,16 @@
+#!/usr/bin/env bash
+# Installs the Debian packages the builds and tests need, when any is missing.
+set -euo pipefail
+PACKAGES=(cmake ninja-build g++ libgtest-dev googletest clang libclang-rt-14-dev
+          g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix wine64 xvfb xdotool
+          imagemagick python3 util-linux)
+missing=()
+for p in "${PACKAGES[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+done
+if [ ${#missing[@]} -gt 0 ]; then
+  echo "installing: ${missing[*]}"
+  export DEBIAN_FRONTEND=noninteractive
+  apt-get update -qq
+  apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+fi
