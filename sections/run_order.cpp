@@ -7,12 +7,14 @@
 //   Processus, Drivers, Services, Répertoires de c:\, Répertoires de c:\program files.
 #include "sections/run.h"
 
+#include "sections/cpu_section.h"
 #include "sections/folder_sections.h"
 
 namespace kestrova {
 
 const std::vector<SectionWriter>& RunOrder() {
   static const std::vector<SectionWriter> kWriters = {
+      kCpuWriter,                  // 3 CPU (processeur)
       kUserFoldersWriter,          // 21 Répertoires Utilisateur
       kRootFoldersWriter,          // 27 Répertoires de c:\ (root)
       kProgramFilesFoldersWriter,  // 28 Répertoires de c:\program files

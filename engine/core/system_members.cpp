@@ -2,11 +2,13 @@
 // information class, once built, adds its factory here.
 #include "engine/core/context.h"
 #include "engine/core/system_info.h"
+#include "engine/hardware/cpu.h"
 
 namespace kestrova {
 
 TSystemInfo::Factories TSystemInfo::BuiltMembers() {
   Factories f;
+  f[static_cast<size_t>(Member::CPU)] = [](const EngineContext& c) { return std::make_unique<TCPU>(c); };
   return f;
 }
 

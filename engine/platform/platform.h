@@ -7,6 +7,7 @@
 #include "engine/platform/files.h"
 #include "engine/platform/firmware.h"
 #include "engine/platform/libraries.h"
+#include "engine/platform/processor.h"
 #include "engine/platform/registry.h"
 #include "engine/platform/shell.h"
 #include "engine/platform/system.h"
@@ -20,6 +21,7 @@ struct Platform {
   IFiles* Files = nullptr;
   IShell* Shell = nullptr;
   ILibraries* Libraries = nullptr;
+  IProcessor* Processor = nullptr;
   IFirmware* Firmware = nullptr;
 };
 

@@ -8,6 +8,8 @@
 #include <tuple>
 #include <vector>
 
+#include "engine/platform/processor.h"  // CpuidRegisters
+
 namespace kestrova {
 
 // Physical memory made of regions; later regions cover earlier ones where they overlap.
@@ -30,10 +32,6 @@ class PhysicalMemoryImage {
 // short or holds no "_SM_" / "_DMI_" anchor at offset 0.
 void AddSmbiosDump(PhysicalMemoryImage& memory, const std::vector<uint8_t>& file, const std::string& fileName);
 constexpr uint64_t kSmbiosEntryPointAddress = 0xF0000;
-
-struct CpuidRegisters {
-  uint32_t Eax = 0, Ebx = 0, Ecx = 0, Edx = 0;
-};
 
 // cpuid.txt: "cpu leaf subleaf eax ebx ecx edx" per line, cpu decimal, the rest hex.
 class CpuidTable {

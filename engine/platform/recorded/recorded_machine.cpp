@@ -27,6 +27,7 @@ Platform RecordedMachine::View() {
   p.Files = this;
   p.Shell = this;
   p.Libraries = this;
+  p.Processor = &Processor;
   p.Firmware = &Firmware;
   return p;
 }
@@ -297,6 +298,17 @@ const KeyTable& LocaleKeys() {
   return t;
 }
 
+const KeyTable& ProcessorKeys() {
+  static const KeyTable t = {
+      {"Frequency", [](RecordedMachine& m, const IniReader& r, const IniEntry& e) { m.Processor.FrequencyMHz = r.U32(e); }},
+      {"Cpuid", [](RecordedMachine& m, const IniReader& r, const IniEntry& e) { m.Processor.CpuidPresent = r.Bool(e); }},
+      {"AffinityControl", [](RecordedMachine& m, const IniReader& r, const IniEntry& e) { m.Processor.AffinityControl = r.Bool(e); }},
+      {"WorkerExitCode", [](RecordedMachine& m, const IniReader& r, const IniEntry& e) { m.Processor.WorkerExitCode = r.U32(e); }},
+      {"FDIVBug", [](RecordedMachine& m, const IniReader& r, const IniEntry& e) { m.Processor.FdivFlaw = r.Bool(e); }},
+  };
+  return t;
+}
+
 const KeyTable& RasKeys() {
   static const KeyTable t = {
       {"Library", [](RecordedMachine& m, const IniReader& r, const IniEntry& e) { m.RasData.LibraryPresent = r.Bool(e); }},
@@ -445,6 +457,8 @@ void ApplyMachineIni(RecordedMachine& m, const std::string& text, const std::str
         if (!csidl) r.Fail(e, "unknown folder '" + e.Key + "' in [shellfolders] (CSIDL_... names)");
         m.ShellFolders[*csidl] = e.Value;
       }
+    } else if (lower == "processor") {
+      ApplyKeys(m, r, s, ProcessorKeys());
     } else if (lower == "ras") {
       ApplyKeys(m, r, s, RasKeys());
     } else if (StartsWith(lower, "version:") && s.Name.size() > 8) {

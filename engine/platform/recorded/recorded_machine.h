@@ -9,6 +9,7 @@
 
 #include "engine/platform/platform.h"
 #include "engine/platform/recorded/machine_data.h"
+#include "engine/platform/recorded/recorded_processor.h"
 #include "engine/platform/recorded/recorded_firmware.h"
 #include "engine/platform/recorded/registry_tree.h"
 
@@ -51,6 +52,7 @@ class RecordedMachine : public PlatformHost,
   std::map<std::string, uint32_t> AttributeOverrides;         // upper-cased path
   std::string FilesRoot;                                      // host folder for C:\ etc.; empty = none
   CpuidTable Cpuid;
+  RecordedProcessor Processor{Cpuid};  // answers from Cpuid; [processor] of machine.ini
   PhysicalMemoryImage PhysicalMemory;
   RecordedFirmware Firmware{PhysicalMemory};  // serves PhysicalMemory; knobs for each path
 
