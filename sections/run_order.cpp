@@ -9,11 +9,13 @@
 
 #include "sections/cpu_section.h"
 #include "sections/folder_sections.h"
+#include "sections/machine_section.h"
 
 namespace kestrova {
 
 const std::vector<SectionWriter>& RunOrder() {
   static const std::vector<SectionWriter> kWriters = {
+      kMachineWriter,              // 1 Machine (général)
       kCpuWriter,                  // 3 CPU (processeur)
       kUserFoldersWriter,          // 21 Répertoires Utilisateur
       kRootFoldersWriter,          // 27 Répertoires de c:\ (root)

@@ -3,12 +3,18 @@
 #include "engine/core/context.h"
 #include "engine/core/system_info.h"
 #include "engine/hardware/cpu.h"
+#include "engine/hardware/machine.h"
+#include "engine/inventory/devices.h"
+#include "engine/inventory/storage.h"
 
 namespace kestrova {
 
 TSystemInfo::Factories TSystemInfo::BuiltMembers() {
   Factories f;
   f[static_cast<size_t>(Member::CPU)] = [](const EngineContext& c) { return std::make_unique<TCPU>(c); };
+  f[static_cast<size_t>(Member::Machine)] = [](const EngineContext& c) { return std::make_unique<TMachine>(c); };
+  f[static_cast<size_t>(Member::Devices)] = [](const EngineContext& c) { return std::make_unique<TDevices>(c); };
+  f[static_cast<size_t>(Member::Storage)] = [](const EngineContext& c) { return std::make_unique<TStorage>(c); };
   return f;
 }
 

@@ -251,6 +251,7 @@ class TSMBIOS : public TInformation {
   std::vector<TInformation*> OwnedObjects() override { return {readerA_.get(), readerB_.get()}; }
 
  private:
+  friend class TMachine;  // writes this block after its own
   template <typename T>
   static uint8_t CountOf(const std::vector<T>& list) { return static_cast<uint8_t>(list.size()); }
   template <typename T>
