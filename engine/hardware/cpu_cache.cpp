@@ -37,7 +37,7 @@ const TCacheDescriptorInfo kDescriptorTable[] = {
     {0x7E, K::L2,      A::ca8Way, 1024,  128},
     {0x7F, K::L2,      A::ca2Way,  256,   64},
     {0x81, K::L2,      A::ca8Way,  128,   32},
-    {0x82, K::L2,      A::ca8Way,  512,   32},
+    {0x82, K::L2,      A::ca8Way,  256,   32},  // 256 KB: the Coppermine's on-die L2
     {0x83, K::L2,      A::ca8Way,  512,   32},
     {0x84, K::L2,      A::ca8Way, 1024,   32},
     {0x85, K::L2,      A::ca8Way, 2048,   32},
