@@ -1,0 +1,37 @@
+#include "engine/platform/win32/win32_platform.h"
+
+#include "engine/platform/win32/win32_files.h"
+#include "engine/platform/win32/win32_libraries.h"
+#include "engine/platform/win32/win32_registry.h"
+#include "engine/platform/win32/win32_shell.h"
+#include "engine/platform/win32/win32_system.h"
+
+namespace kestrova {
+
+namespace {
+
+class Win32PlatformHost final : public PlatformHost {
+ public:
+  Platform View() override {
+    Platform p;
+    p.Registry = &registry_;
+    p.System = &system_;
+    p.Files = &files_;
+    p.Shell = &shell_;
+    p.Libraries = &libraries_;
+    return p;
+  }
+
+ private:
+  win32::Win32Registry registry_;
+  win32::Win32System system_;
+  win32::Win32Files files_;
+  win32::Win32Shell shell_;
+  win32::Win32Libraries libraries_;
+};
+
+}  // namespace
+
+std::unique_ptr<PlatformHost> MakeWin32Platform() { return std::make_unique<Win32PlatformHost>(); }
+
+}  // namespace kestrova
