@@ -50,7 +50,7 @@ std::string RenderRtf(const std::vector<LogLine>& lines) {
   out += "}\n";
   for (const auto& l : lines) {
     size_t index = std::find(colours.begin(), colours.end(), l.Colour) - colours.begin() + 1;
-    out += Format("\\pard\\plain\\f0\\fs%d\\cf%zu", LogLevelPointSize(l.Level) * 2, index);
+    out += Format("\\pard\\plain\\f0\\fs%d\\cf%u", LogLevelPointSize(l.Level) * 2, static_cast<unsigned>(index));
     out += LogLevelBold(l.Level) ? "\\b " : " ";
     out += RtfEscape(l.Text);
     out += "\\par\n";

@@ -1,0 +1,226 @@
+#include "app/about_box.h"
+
+#include "app/gdi_handles.h"
+#include "app/resource.h"
+
+namespace kestrova::app {
+
+const wchar_t* const kAboutCaption = L"A propos";
+const wchar_t* const kAcknowledgements =
+    L"Merci \u00e0 tous ceux qui ont essay\u00e9 Kestrova sur leurs vieux PC, signal\u00e9 ses d\u00e9fauts "
+    L"et envoy\u00e9 leurs rapports : sans eux, il ne saurait rien de leurs machines.";
+
+namespace {
+
+const wchar_t kAboutClass[] = L"TfmAbout";
+constexpr int kClientWidth = 305, kClientHeight = 193;
+constexpr UINT_PTR kScrollTimer = 1;
+constexpr int kScrollLeft = 8, kScrollTop = 160, kScrollWidth = 200, kScrollHeight = 25;
+
+struct AboutState {
+  AboutTexts Texts;
+  UniqueFont Font = UniqueFont(CreateArial(11));
+  UniqueFont TitleFont = UniqueFont(CreateArial(24, true));
+  UniqueBitmap Backdrop, Bullet;
+  UniqueBrush FieldBrush = UniqueBrush(CreateSolidBrush(GetSysColor(COLOR_BTNFACE)));
+  HWND Scroller = nullptr;
+  int ScrollOffset = 0;
+  bool Done = false;
+};
+
+HWND Child(HWND parent, const wchar_t* cls, const wchar_t* text, DWORD style, DWORD exStyle, int x, int y,
+           int w, int h, int id, HFONT font) {
+  HWND c = CreateWindowExW(exStyle, cls, text, WS_CHILD | WS_VISIBLE | style, x, y, w, h, parent,
+                           reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleW(nullptr), nullptr);
+  SendMessageW(c, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+  return c;
+}
+
+void DrawBitmap(HDC dc, HBITMAP bmp, int x, int y, int w, int h) {
+  if (!bmp) return;
+  HDC mem = CreateCompatibleDC(dc);
+  HGDIOBJ old = SelectObject(mem, bmp);
+  BITMAP info = {};
+  GetObjectW(bmp, sizeof info, &info);
+  StretchBlt(dc, x, y, w, h, mem, 0, 0, info.bmWidth, info.bmHeight, SRCCOPY);
+  SelectObject(mem, old);
+  DeleteDC(mem);
+}
+
+void TextAt(HDC dc, int x, int y, const wchar_t* text, COLORREF colour) {
+  SetTextColor(dc, colour);
+  TextOutW(dc, x, y, text, lstrlenW(text));
+}
+
+void Paint(HWND hwnd, AboutState& s) {
+  PAINTSTRUCT ps;
+  HDC dc = BeginPaint(hwnd, &ps);
+  DrawBitmap(dc, s.Backdrop.Get(), 0, 0, kClientWidth, kClientHeight);
+  SetBkMode(dc, TRANSPARENT);
+  // The title: "Kes" in black and "trova" in red, with a raised shadow (light above-left).
+  HGDIOBJ oldFont = SelectObject(dc, s.TitleFont.Get());
+  SIZE first = {};
+  GetTextExtentPoint32W(dc, L"Kes", 3, &first);
+  for (auto [dx, colour] : {std::pair{-1, RGB(255, 255, 255)}, std::pair{1, RGB(128, 128, 128)}}) {
+    TextAt(dc, 136 + dx, 8 + dx, L"Kes", colour);
+    TextAt(dc, 136 + first.cx + dx, 8 + dx, L"trova", colour);
+  }
+  TextAt(dc, 136, 8, L"Kes", RGB(0, 0, 0));
+  TextAt(dc, 136 + first.cx, 8, L"trova", RGB(255, 0, 0));
+  SelectObject(dc, s.Font.Get());
+  RECT sub = {16, 40, 289, 56};
+  SetTextColor(dc, RGB(0, 0, 0));
+  DrawTextW(dc, L"R\u00e9cup\u00e9ration d'informations syst\u00e8me", -1, &sub, DT_RIGHT | DT_SINGLELINE);
+  RECT line1 = {16, 56, 16 + 273, 58}, line2 = {8, 136, 8 + 289, 138};
+  DrawEdge(dc, &line1, EDGE_ETCHED, BF_TOP);
+  DrawEdge(dc, &line2, EDGE_ETCHED, BF_TOP);
+  const wchar_t* labels[3] = {L"Version :", L"Copyright :", L"Commentaires :"};
+  for (int i = 0; i < 3; ++i) {
+    DrawBitmap(dc, s.Bullet.Get(), 16, 72 + 16 * i + 4, 8, 8);
+    TextAt(dc, 32, 72 + 16 * i + 1, labels[i], RGB(0, 0, 0));
+  }
+  TextAt(dc, 8, 144, L"Remerciements \u00e0", RGB(0, 0, 0));
+  SelectObject(dc, oldFont);
+  EndPaint(hwnd, &ps);
+}
+
+void PaintScroller(HWND hwnd, const AboutState& s) {
+  PAINTSTRUCT ps;
+  HDC dc = BeginPaint(hwnd, &ps);
+  RECT rc;
+  GetClientRect(hwnd, &rc);
+  FillRect(dc, &rc, GetSysColorBrush(COLOR_WINDOW));
+  HGDIOBJ old = SelectObject(dc, s.Font.Get());
+  SetBkMode(dc, TRANSPARENT);
+  SetTextColor(dc, RGB(0, 0, 255));
+  SIZE size = {};
+  GetTextExtentPoint32W(dc, kAcknowledgements, lstrlenW(kAcknowledgements), &size);
+  int cycle = size.cx + rc.right;  // the line enters on the right and leaves on the left
+  int x = rc.right - (cycle > 0 ? s.ScrollOffset % cycle : 0);
+  TextOutW(dc, x, (rc.bottom - size.cy) / 2, kAcknowledgements, lstrlenW(kAcknowledgements));
+  SelectObject(dc, old);
+  EndPaint(hwnd, &ps);
+}
+
+LRESULT CALLBACK ScrollerProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+  auto* s = reinterpret_cast<AboutState*>(GetWindowLongPtrW(GetParent(hwnd), GWLP_USERDATA));
+  if (msg == WM_PAINT && s) {
+    PaintScroller(hwnd, *s);
+    return 0;
+  }
+  if (msg == WM_ERASEBKGND) return 1;
+  return DefWindowProcW(hwnd, msg, wp, lp);
+}
+
+LRESULT CALLBACK AboutProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+  auto* s = reinterpret_cast<AboutState*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+  switch (msg) {
+    case WM_NCCREATE:
+      SetWindowLongPtrW(hwnd, GWLP_USERDATA,
+                        reinterpret_cast<LONG_PTR>(reinterpret_cast<CREATESTRUCTW*>(lp)->lpCreateParams));
+      break;
+    case WM_PAINT:
+      if (s) {
+        Paint(hwnd, *s);
+        return 0;
+      }
+      break;
+    case WM_CTLCOLORSTATIC:  // the three value fields: green text
+      SetTextColor(reinterpret_cast<HDC>(wp), RGB(0, 128, 0));
+      SetBkColor(reinterpret_cast<HDC>(wp), GetSysColor(COLOR_BTNFACE));
+      return reinterpret_cast<LRESULT>(s->FieldBrush.Get());
+    case WM_TIMER:
+      if (wp == kScrollTimer && s) {
+        s->ScrollOffset += 4;
+        InvalidateRect(s->Scroller, nullptr, FALSE);
+      }
+      return 0;
+    case WM_COMMAND:
+      if (LOWORD(wp) == IDOK || LOWORD(wp) == IDCANCEL) {
+        DestroyWindow(hwnd);
+        return 0;
+      }
+      break;
+    case WM_CLOSE:
+      DestroyWindow(hwnd);
+      return 0;
+    case WM_DESTROY:
+      KillTimer(hwnd, kScrollTimer);  // the scrolling stops with the box
+      if (s) s->Done = true;
+      return 0;
+  }
+  return DefWindowProcW(hwnd, msg, wp, lp);
+}
+
+void RegisterClasses() {
+  static bool done = false;
+  if (done) return;
+  WNDCLASSW wc = {};
+  wc.lpfnWndProc = AboutProc;
+  wc.hInstance = GetModuleHandleW(nullptr);
+  wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+  wc.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
+  wc.lpszClassName = kAboutClass;
+  RegisterClassW(&wc);
+  wc.lpfnWndProc = ScrollerProc;
+  wc.hbrBackground = nullptr;
+  wc.lpszClassName = L"TfmAboutScroller";
+  RegisterClassW(&wc);
+  done = true;
+}
+
+}  // namespace
+
+void ShowAboutBox(HWND owner, const AboutTexts& texts) {
+  RegisterClasses();
+  AboutState s;
+  s.Texts = texts;
+  HINSTANCE inst = GetModuleHandleW(nullptr);
+  s.Backdrop.Reset(static_cast<HBITMAP>(LoadImageW(inst, MAKEINTRESOURCEW(IDB_ABOUT_BACKDROP), IMAGE_BITMAP, 0, 0, 0)));
+  s.Bullet.Reset(static_cast<HBITMAP>(LoadImageW(inst, MAKEINTRESOURCEW(IDB_ABOUT_BULLET), IMAGE_BITMAP, 0, 0, 0)));
+
+  const DWORD style = WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME;
+  const DWORD exStyle = WS_EX_DLGMODALFRAME;
+  RECT rc = {0, 0, kClientWidth, kClientHeight};
+  AdjustWindowRectEx(&rc, style, FALSE, exStyle);
+  const int w = rc.right - rc.left, h = rc.bottom - rc.top;
+  const int x = (GetSystemMetrics(SM_CXSCREEN) - w) / 2, y = (GetSystemMetrics(SM_CYSCREEN) - h) / 2;
+  HWND box = CreateWindowExW(exStyle, kAboutClass, kAboutCaption, style, x, y, w, h, owner, nullptr, inst, &s);
+  if (!box) return;
+
+  HFONT font = s.Font.Get();
+  HWND icon = Child(box, L"STATIC", nullptr, SS_ICON | SS_REALSIZECONTROL, 0, 16, 16, 32, 32, IDC_ABOUT_ICON, font);
+  SendMessageW(icon, STM_SETICON,
+               reinterpret_cast<WPARAM>(LoadImageW(inst, MAKEINTRESOURCEW(IDI_KESTROVA), IMAGE_ICON, 32, 32, LR_SHARED)), 0);
+  const std::wstring* values[3] = {&s.Texts.Version, &s.Texts.Copyright, &s.Texts.Comments};
+  for (int i = 0; i < 3; ++i)
+    Child(box, L"STATIC", values[i]->c_str(), SS_LEFT | SS_NOPREFIX | SS_LEFTNOWORDWRAP, WS_EX_CLIENTEDGE, 112,
+          72 + 16 * i, 177, 16, IDC_ABOUT_VERSION + i, font);
+  s.Scroller = Child(box, L"TfmAboutScroller", nullptr, 0, WS_EX_CLIENTEDGE, kScrollLeft, kScrollTop, kScrollWidth,
+                     kScrollHeight, IDC_ABOUT_THANKS, font);
+  HWND ok = Child(box, L"BUTTON", L"OK", BS_DEFPUSHBUTTON | WS_TABSTOP, 0, 216, 160, 81, 25, IDOK, font);
+  SetTimer(box, kScrollTimer, 200, nullptr);
+
+  // Modal: the owner is disabled while the box is up.
+  const bool ownerWasEnabled = owner && IsWindowEnabled(owner);
+  if (ownerWasEnabled) EnableWindow(owner, FALSE);
+  ShowWindow(box, SW_SHOW);
+  SetFocus(ok);
+  MSG msg;
+  while (!s.Done && GetMessageW(&msg, nullptr, 0, 0) > 0) {
+    if (!IsDialogMessageW(box, &msg)) {
+      TranslateMessage(&msg);
+      DispatchMessageW(&msg);
+    }
+  }
+  if (!s.Done) {  // WM_QUIT arrived: give it back to the outer loop
+    DestroyWindow(box);
+    PostQuitMessage(static_cast<int>(msg.wParam));
+  }
+  if (ownerWasEnabled) {
+    EnableWindow(owner, TRUE);
+    SetActiveWindow(owner);
+  }
+}
+
+}  // namespace kestrova::app

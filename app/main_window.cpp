@@ -1,0 +1,666 @@
+#include "app/main_window.h"
+
+#include <commctrl.h>
+#include <shellapi.h>
+
+#include <algorithm>
+#include <stdexcept>
+
+#include "app/about_box.h"
+#include "app/ini_profile.h"
+#include "app/resource.h"
+#include "app/win_text.h"
+#include "engine/os/shared_routines.h"
+#include "engine/platform/win32/win32_platform.h"
+#include "sections/find_in_log.h"
+
+namespace kestrova::app {
+
+const wchar_t* const MainWindow::kClassName = L"TfmMain";
+
+namespace {
+
+constexpr int kToolBarHeight = 41;
+constexpr int kStatusHeight = 19;
+constexpr int kSplitterWidth = 3;
+constexpr int kMinPane = 30;
+constexpr int kListId = 10, kLogId = 11, kToolBarId = 12, kStatusId = 13;
+constexpr UINT_PTR kTimer1 = 1;
+constexpr UINT kTimer1Interval = 2000;
+const wchar_t kOwnerProp[] = L"Kestrova.Owner";
+const wchar_t kProcProp[] = L"Kestrova.Proc";
+
+std::wstring ModulePath() {
+  auto path = win32::ReadGrowing([](wchar_t* b, DWORD n) { return GetModuleFileNameW(nullptr, b, n); });
+  return path.value_or(L"");
+}
+
+bool IsExistingFileW(const std::wstring& path) {
+  DWORD a = GetFileAttributesW(path.c_str());
+  return a != INVALID_FILE_ATTRIBUTES && !(a & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+std::wstring ReplaceExtension(const std::wstring& path, const wchar_t* ext) {
+  size_t slash = path.find_last_of(L"\\/");
+  size_t dot = path.rfind(L'.');
+  if (dot == std::wstring::npos || (slash != std::wstring::npos && dot < slash)) return path + ext;
+  return path.substr(0, dot) + ext;
+}
+
+}  // namespace
+
+HFONT CreateArial(int pixelHeight, bool bold) {
+  return CreateFontW(-pixelHeight, 0, 0, 0, bold ? FW_BOLD : FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
+                     OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_SWISS, L"Arial");
+}
+
+MainWindow::MainWindow(IUserDialogs& dialogs, StartupOptions options)
+    : dialogs_(dialogs), options_(std::move(options)) {}
+
+MainWindow::~MainWindow() {
+  if (hwnd_) DestroyWindow(hwnd_);
+}
+
+bool MainWindow::Create() {
+  static bool registered = false;
+  HINSTANCE inst = GetModuleHandleW(nullptr);
+  if (!registered) {
+    WNDCLASSW wc = {};
+    wc.lpfnWndProc = WndProc;
+    wc.hInstance = inst;
+    wc.hIcon = LoadIconW(inst, MAKEINTRESOURCEW(IDI_KESTROVA));
+    wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    wc.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
+    wc.lpszClassName = kClassName;
+    if (!RegisterClassW(&wc)) return false;
+    registered = true;
+  }
+  mainFormCreating_ = true;
+  hwnd_ = CreateWindowExW(0, kClassName, L"Kestrova", WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, CW_USEDEFAULT,
+                          CW_USEDEFAULT, kDesignWidth, kDesignHeight, nullptr, nullptr, inst, this);
+  if (!hwnd_) return false;
+  FormCreate();
+  mainFormCreating_ = false;
+  log_->SetTakesFocus(true);
+  RestoreSettings();
+  return true;
+}
+
+// --- start-up ---------------------------------------------------------------------------
+
+void MainWindow::FormCreate() {
+  // 1. Companion files named after the program file.
+  programPath_ = options_.ProgramPath.empty() ? ModulePath() : options_.ProgramPath;
+  exeDir_ = programPath_.substr(0, programPath_.find_last_of(L"\\/") + 1);
+  iniFileName_ = ReplaceExtension(programPath_, L".ini");
+  helpFileName_ = ReplaceExtension(programPath_, L".hlp");
+  readmePath_ = exeDir_ + L"A_Lire.txt";
+  // 2. Decided once: a readme created later does not enable the command.
+  readmeExists_ = IsExistingFileW(readmePath_);
+
+  // 3. Settings: the write test, then the stored bounds.
+  IniProfile ini(iniFileName_);
+  iniWritable_ = TestIniWritable(ini);
+  storeActive_ = iniWritable_;
+  RECT wr;
+  GetWindowRect(hwnd_, &wr);
+  FormBounds bounds{0, 0, wr.right - wr.left, wr.bottom - wr.top};
+  if (auto stored = ReadFormBounds(ini, kMainFormName))
+    bounds = ApplyFormBounds(bounds, *stored, true, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
+
+  // 4. Only "Stop" among the ruled actions while starting.
+  flags_.AnalysisRunning = true;
+  UpdateActionStates();
+
+  // 5. Shown centred with the restored size, before the slow engine creation.
+  SetWindowPos(hwnd_, nullptr, (GetSystemMetrics(SM_CXSCREEN) - bounds.Width) / 2,
+               (GetSystemMetrics(SM_CYSCREEN) - bounds.Height) / 2, bounds.Width, bounds.Height,
+               SWP_NOZORDER | SWP_NOACTIVATE);
+  ShowWindow(hwnd_, SW_SHOW);
+  UpdateWindow(hwnd_);
+
+  // 6. The engine. A failure is shown, and start-up goes on without it so the window
+  // stays usable: "Démarrer" then writes the refusal line.
+  SetStatusText("Initialisation...");
+  try {
+    platform_ = MakeWin32Platform();
+    engineContext_ = std::make_unique<EngineContext>(MakeEngineContext(platform_->View()));
+    engine_ = options_.MakeEngine ? options_.MakeEngine(*engineContext_)
+                                  : std::make_unique<TSystemInfo>(*engineContext_);
+  } catch (const std::exception& e) {
+    engine_.reset();
+    SetStatusText("");
+    dialogs_.ShowError(hwnd_, Widen(e.what()));
+  }
+  SetStatusText("");
+
+  // 7. A new document with its header; 8. the categories, all ticked; 9. idle.
+  NewLog();
+  WriteReportHeader();
+  FillCategoryList();
+  flags_.AnalysisRunning = false;
+  UpdateActionStates();
+}
+
+void MainWindow::RestoreSettings() {
+  if (!storeActive_) return;
+  IniProfile ini(iniFileName_);
+  if (auto pos = ReadSplitterPosition(ini)) SetSplitterPosition(*pos);
+}
+
+void MainWindow::CreateControls() {
+  font_.Reset(CreateArial(11));
+  HINSTANCE inst = GetModuleHandleW(nullptr);
+  CreateToolBar();
+  status_ = CreateWindowExW(0, STATUSCLASSNAMEW, L"", WS_CHILD | WS_VISIBLE | SBARS_SIZEGRIP, 0, 0, 0, 0, hwnd_,
+                            reinterpret_cast<HMENU>(static_cast<INT_PTR>(kStatusId)), inst, nullptr);
+  SendMessageW(status_, WM_SETFONT, reinterpret_cast<WPARAM>(font_.Get()), FALSE);
+  int parts[2] = {24, 24 + 50};
+  SendMessageW(status_, SB_SETPARTS, 2, reinterpret_cast<LPARAM>(parts));
+  SendMessageW(status_, SB_SETMINHEIGHT, kStatusHeight, 0);
+
+  list_ = CreateWindowExW(0, WC_LISTVIEWW, L"",
+                          WS_CHILD | WS_VISIBLE | WS_TABSTOP | LVS_REPORT | LVS_NOCOLUMNHEADER | LVS_SHOWSELALWAYS,
+                          0, 0, 0, 0, hwnd_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(kListId)), inst, nullptr);
+  SendMessageW(list_, WM_SETFONT, reinterpret_cast<WPARAM>(font_.Get()), FALSE);
+  SendMessageW(list_, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT,
+               LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT);
+  LVCOLUMNW col = {};
+  col.mask = LVCF_WIDTH;
+  col.cx = 400;
+  SendMessageW(list_, LVM_INSERTCOLUMNW, 0, reinterpret_cast<LPARAM>(&col));
+
+  log_ = std::make_unique<RichLog>(hwnd_, kLogId, font_.Get());
+  log_->SetTakesFocus(false);
+
+  // The list and the log tell the window about mouse presses, keys and the cursor.
+  for (HWND child : {list_, log_->Handle()}) {
+    SetPropW(child, kOwnerProp, this);
+    SetPropW(child, kProcProp,
+             reinterpret_cast<HANDLE>(SetWindowLongPtrW(child, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(ListProc))));
+  }
+  CreateMenus();
+}
+
+void MainWindow::CreateToolBar() {
+  HINSTANCE inst = GetModuleHandleW(nullptr);
+  toolbar_ = CreateWindowExW(0, TOOLBARCLASSNAMEW, L"",
+                             WS_CHILD | WS_VISIBLE | TBSTYLE_FLAT | TBSTYLE_TOOLTIPS | CCS_NORESIZE |
+                                 CCS_NOPARENTALIGN | CCS_NODIVIDER,
+                             0, 0, 0, kToolBarHeight, hwnd_,
+                             reinterpret_cast<HMENU>(static_cast<INT_PTR>(kToolBarId)), inst, nullptr);
+  SendMessageW(toolbar_, TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON), 0);
+  SendMessageW(toolbar_, WM_SETFONT, reinterpret_cast<WPARAM>(font_.Get()), FALSE);
+  toolImages_.Reset(ImageList_Create(16, 16, ILC_COLOR32 | ILC_MASK, 10, 0));
+  std::vector<TBBUTTON> buttons;
+  for (ActionId id : ToolBarLayout()) {
+    TBBUTTON b = {};
+    if (id == ActionId::Separator) {
+      b.fsStyle = BTNS_SEP;
+      b.iBitmap = 6;
+    } else {
+      const Action* a = FindAction(id);
+      HICON icon = static_cast<HICON>(LoadImageW(inst, MAKEINTRESOURCEW(a->Icon), IMAGE_ICON, 16, 16, 0));
+      b.iBitmap = ImageList_AddIcon(toolImages_.Get(), icon);
+      DestroyIcon(icon);
+      b.idCommand = static_cast<int>(CommandOf(id));
+      b.fsState = TBSTATE_ENABLED;
+      b.fsStyle = BTNS_BUTTON;
+      b.iString = reinterpret_cast<INT_PTR>(a->Caption);
+    }
+    buttons.push_back(b);
+  }
+  SendMessageW(toolbar_, TB_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(toolImages_.Get()));
+  SendMessageW(toolbar_, TB_ADDBUTTONSW, buttons.size(), reinterpret_cast<LPARAM>(buttons.data()));
+  SendMessageW(toolbar_, TB_SETBUTTONSIZE, 0, MAKELONG(52, 37));
+  SendMessageW(toolbar_, TB_SETMAXTEXTROWS, 1, 0);
+}
+
+void MainWindow::CreateMenus() {
+  auto fill = [](HMENU menu, const std::vector<ActionId>& items) {
+    for (ActionId id : items) {
+      if (id == ActionId::Separator) AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
+      else AppendMenuW(menu, MF_STRING, CommandOf(id), FindAction(id)->Caption);
+    }
+  };
+  HMENU bar = CreateMenu();
+  for (const MenuLayout& m : MainMenuLayout()) {
+    HMENU popup = CreatePopupMenu();
+    fill(popup, m.Items);
+    AppendMenuW(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(popup), m.Caption);
+  }
+  SetMenu(hwnd_, bar);  // destroyed with the window
+  popup_.Reset(CreatePopupMenu());
+  fill(popup_.Get(), PopupMenuLayout());
+}
+
+void MainWindow::FillCategoryList() {
+  SendMessageW(list_, LVM_DELETEALLITEMS, 0, 0);
+  const CategoryRows rows = MakeCategoryRows();
+  for (size_t i = 0; i < rows.size(); ++i) {
+    std::wstring text = Widen(rows[i].Caption);
+    LVITEMW item = {};
+    item.mask = LVIF_TEXT;
+    item.iItem = static_cast<int>(i);
+    item.pszText = &text[0];
+    SendMessageW(list_, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item));
+  }
+  WriteTicks(rows);
+}
+
+// --- category rows <-> the list control ---------------------------------------------------
+
+CategoryRows MainWindow::ReadRows() const {
+  CategoryRows rows;
+  const int count = static_cast<int>(SendMessageW(list_, LVM_GETITEMCOUNT, 0, 0));
+  for (int i = 0; i < count; ++i) {
+    wchar_t buffer[256] = {};
+    LVITEMW item = {};
+    item.iSubItem = 0;
+    item.pszText = buffer;
+    item.cchTextMax = 256;
+    SendMessageW(list_, LVM_GETITEMTEXTW, i, reinterpret_cast<LPARAM>(&item));
+    UINT state = static_cast<UINT>(SendMessageW(list_, LVM_GETITEMSTATE, i, LVIS_STATEIMAGEMASK | LVIS_SELECTED));
+    rows.push_back({Narrow(std::wstring(buffer)), ((state & LVIS_STATEIMAGEMASK) >> 12) == 2,
+                    (state & LVIS_SELECTED) != 0});
+  }
+  return rows;
+}
+
+void MainWindow::WriteTicks(const CategoryRows& rows) {
+  for (size_t i = 0; i < rows.size(); ++i) {
+    LVITEMW item = {};
+    item.stateMask = LVIS_STATEIMAGEMASK;
+    item.state = INDEXTOSTATEIMAGEMASK(rows[i].Ticked ? 2 : 1);
+    SendMessageW(list_, LVM_SETITEMSTATE, i, reinterpret_cast<LPARAM>(&item));
+  }
+}
+
+bool MainWindow::IsCategoryTicked(const std::string& caption) const {
+  return kestrova::IsCategoryTicked(ReadRows(), caption);
+}
+
+// --- action states, status text, message pumping -----------------------------------------
+
+bool MainWindow::ActionEnabled(ActionId id) const {
+  size_t i = static_cast<size_t>(static_cast<int>(id) - static_cast<int>(ActionId::LogNew));
+  return i < enabled_.size() && enabled_[i];
+}
+
+void MainWindow::SetActionEnabled(ActionId id, bool enabled) {
+  size_t i = static_cast<size_t>(static_cast<int>(id) - static_cast<int>(ActionId::LogNew));
+  if (i >= enabled_.size()) return;
+  enabled_[i] = enabled;
+  const UINT flags = MF_BYCOMMAND | (enabled ? MF_ENABLED : MF_GRAYED);
+  EnableMenuItem(GetMenu(hwnd_), CommandOf(id), flags);
+  EnableMenuItem(popup_.Get(), CommandOf(id), flags);
+  SendMessageW(toolbar_, TB_ENABLEBUTTON, CommandOf(id), MAKELONG(enabled ? TRUE : FALSE, 0));
+}
+
+void MainWindow::UpdateActionStates() {
+  ActionFacts facts;
+  facts.Running = flags_.AnalysisRunning;
+  facts.AnyHighlighted = SendMessageW(list_, LVM_GETSELECTEDCOUNT, 0, 0) > 0;
+  facts.ReadmeExists = readmeExists_;
+  for (const Action& a : Actions()) SetActionEnabled(a.Id, IsActionEnabled(a, facts));
+  DrawMenuBar(hwnd_);
+  ProcessMessages();
+}
+
+void MainWindow::ProcessMessages() {
+  MSG msg;
+  while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    if (msg.message == WM_QUIT) {  // for the outer loop
+      PostQuitMessage(static_cast<int>(msg.wParam));
+      return;
+    }
+    TranslateMessage(&msg);
+    DispatchMessageW(&msg);
+  }
+}
+
+void MainWindow::SetStatusText(const std::string& text) {
+  SendMessageW(status_, SB_SETTEXTW, 1, reinterpret_cast<LPARAM>(Widen(text).c_str()));
+  ProcessMessages();
+  UpdateWindow(status_);
+}
+
+void MainWindow::SetBusyCursor(bool busy) {
+  SetPropW(log_->Handle(), L"Kestrova.Busy", reinterpret_cast<HANDLE>(static_cast<INT_PTR>(busy ? 1 : 0)));
+  POINT pt;
+  GetCursorPos(&pt);
+  if (WindowFromPoint(pt) == log_->Handle()) SetCursor(LoadCursorW(nullptr, busy ? IDC_WAIT : IDC_IBEAM));
+}
+
+// --- commands ------------------------------------------------------------------------------
+
+void MainWindow::RunCommand(ActionId id) {
+  const Action* a = FindAction(id);
+  // A disabled action does nothing, whichever way its command arrives.
+  if (!a || !a->Execute || !ActionEnabled(id)) return;
+  try {
+    (this->*(a->Execute))();
+  } catch (const std::exception& e) {
+    dialogs_.ShowError(hwnd_, Widen(e.what()));
+  }
+}
+
+void MainWindow::StartAnalysis() {
+  if (flags_.AnalysisRunning) return;  // never a run inside a running one
+  log_->Clear();
+  WriteReportHeader();
+  struct CloseWhenDone {
+    MainWindow& W;
+    ~CloseWhenDone() {
+      if (W.closePending_) {
+        W.closePending_ = false;
+        PostMessageW(W.hwnd_, WM_CLOSE, 0, 0);
+      }
+    }
+  } closeWhenDone{*this};
+  RunAnalysis(engine_.get(), *log_, *this, flags_);
+}
+
+void MainWindow::ActStartExecute() { StartAnalysis(); }
+
+void MainWindow::ActStopExecute() {
+  flags_.StopRequested = true;
+  SetActionEnabled(ActionId::Stop, false);
+}
+
+void MainWindow::ActCatSelectAllExecute() {
+  auto rows = ReadRows();
+  TickAll(rows);
+  WriteTicks(rows);
+}
+void MainWindow::ActCatDeselectAllExecute() {
+  auto rows = ReadRows();
+  UntickAll(rows);
+  WriteTicks(rows);
+}
+void MainWindow::ActCatInvertSelExecute() {
+  auto rows = ReadRows();
+  InvertTicks(rows);
+  WriteTicks(rows);
+}
+void MainWindow::ActCatSelectSelectedExecute() {
+  auto rows = ReadRows();
+  TickHighlightedOnly(rows);
+  WriteTicks(rows);
+}
+
+void MainWindow::ActAppHelpReadmeExecute() {
+  SHELLEXECUTEINFOW sei = {};
+  sei.cbSize = sizeof sei;
+  sei.fMask = SEE_MASK_FLAG_NO_UI;
+  sei.hwnd = hwnd_;
+  sei.lpVerb = L"open";
+  sei.lpFile = readmePath_.c_str();
+  sei.nShow = SW_SHOW;
+  ShellExecuteExW(&sei);  // any failure is ignored
+}
+
+void MainWindow::ActAppAboutExecute() {
+  TFileVersionRecord record;
+  if (platform_) ReadFileVersion(platform_->View(), Narrow(ModulePath()), record);
+  ShowAboutBox(hwnd_, {Widen(record.FileVersion), Widen(record.LegalCopyright), Widen(record.Comments)});
+}
+
+void MainWindow::ActAppCloseExecute() { PostMessageW(hwnd_, WM_CLOSE, 0, 0); }
+
+void MainWindow::Timer1Timer() {
+  KillTimer(hwnd_, kTimer1);
+  CategoryRows rows = ReadRows();
+  auto caption = AutoStartCaption(rows);
+  // Nothing highlighted: nothing to announce, no run. A press during a run starts none.
+  if (!caption || flags_.AnalysisRunning) return;
+  TickHighlightedOnly(rows);
+  WriteTicks(rows);
+  WriteBlankLine(*log_);
+  log_->AddLogLine(kLevelHeading, kAutoStartPrefix + *caption, kColourBlue);
+  try {
+    StartAnalysis();
+  } catch (const std::exception& e) {
+    dialogs_.ShowError(hwnd_, Widen(e.what()));
+  }
+}
+
+void MainWindow::lstCategoriesDblClick() {
+  int focused = static_cast<int>(SendMessageW(list_, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_FOCUSED));
+  CategoryRows rows = ReadRows();
+  if (focused < 0 || static_cast<size_t>(focused) >= rows.size()) return;
+  FindInLogFor(rows[static_cast<size_t>(focused)].Caption);
+}
+
+void MainWindow::FindInLogFor(const std::string& caption) {
+  FindInLogResult r = FindInLog(log_->Text(), Widen(caption));
+  if (!r.Match && !r.Caret) return;
+  SetFocus(log_->Handle());
+  if (r.Match) log_->Select(*r.Match, Widen(caption).size());
+  else log_->Select(*r.Caret, 0);
+}
+
+// --- closing -------------------------------------------------------------------------------
+
+void MainWindow::OnClose() {
+  if (flags_.AnalysisRunning) {
+    // The engine must outlive the writer in progress: stop the run, close after it.
+    closePending_ = true;
+    ActStopExecute();
+    return;
+  }
+  if (!FormCloseQuery()) return;
+  FormClose();
+  DestroyWindow(hwnd_);
+}
+
+bool MainWindow::FormCloseQuery() {
+  if (!ConfirmSaveIfModified()) return false;
+  if (storeActive_) {
+    IniProfile ini(iniFileName_);
+    SaveSplitterPosition(ini, splitterPos_);
+    storeSaved_ = true;
+  }
+  return true;
+}
+
+void MainWindow::FormClose() {
+  engine_.reset();
+  engineContext_.reset();
+  if (iniWritable_) {
+    RECT wr;
+    GetWindowRect(hwnd_, &wr);
+    IniProfile ini(iniFileName_);
+    SaveFormBounds(ini, kMainFormName, {wr.left, wr.top, wr.right - wr.left, wr.bottom - wr.top});
+  }
+}
+
+// --- layout and the splitter ----------------------------------------------------------------
+
+void MainWindow::Layout() {
+  if (!status_) return;
+  RECT rc;
+  GetClientRect(hwnd_, &rc);
+  SendMessageW(status_, WM_SIZE, 0, 0);
+  RECT sr;
+  GetWindowRect(status_, &sr);
+  const int statusH = sr.bottom - sr.top;
+  const int top = kToolBarHeight, height = std::max(0L, rc.bottom - top - statusH);
+  MoveWindow(toolbar_, 0, 0, rc.right, kToolBarHeight, TRUE);
+  const int split = std::min(splitterPos_, std::max(0, static_cast<int>(rc.right) - kSplitterWidth));
+  MoveWindow(list_, 0, top, split, height, TRUE);
+  SendMessageW(list_, LVM_SETCOLUMNWIDTH, 0, std::max(0, split - GetSystemMetrics(SM_CXVSCROLL) - 4));
+  MoveWindow(log_->Handle(), split + kSplitterWidth, top, std::max(0, static_cast<int>(rc.right) - split - kSplitterWidth),
+             height, TRUE);
+}
+
+bool MainWindow::OverSplitter(int x, int y) const {
+  RECT rc;
+  GetClientRect(hwnd_, &rc);
+  return x >= splitterPos_ && x < splitterPos_ + kSplitterWidth && y >= kToolBarHeight;
+}
+
+void MainWindow::SetSplitterPosition(int x) {
+  RECT rc;
+  GetClientRect(hwnd_, &rc);
+  splitterPos_ = std::max(kMinPane, x);
+  if (rc.right > 2 * kMinPane) splitterPos_ = std::min(splitterPos_, static_cast<int>(rc.right) - kMinPane);
+  Layout();
+}
+
+// --- messages ------------------------------------------------------------------------------
+
+LRESULT CALLBACK MainWindow::WndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+  if (msg == WM_NCCREATE) {
+    auto* self = static_cast<MainWindow*>(reinterpret_cast<CREATESTRUCTW*>(lp)->lpCreateParams);
+    self->hwnd_ = hwnd;
+    SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+  }
+  auto* self = reinterpret_cast<MainWindow*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+  return self ? self->HandleMessage(msg, wp, lp) : DefWindowProcW(hwnd, msg, wp, lp);
+}
+
+LRESULT MainWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
+  switch (msg) {
+    case WM_CREATE:
+      CreateControls();
+      Layout();
+      return 0;
+    case WM_SIZE:
+      Layout();
+      return 0;
+    case WM_COMMAND:
+      if (lp == 0 || reinterpret_cast<HWND>(lp) == toolbar_) RunCommand(static_cast<ActionId>(LOWORD(wp)));
+      return 0;
+    case WM_NOTIFY:
+      return OnNotify(reinterpret_cast<NMHDR*>(lp));
+    case WM_CONTEXTMENU:
+      OnContextMenu(reinterpret_cast<HWND>(wp), static_cast<short>(LOWORD(lp)), static_cast<short>(HIWORD(lp)));
+      return 0;
+    case WM_TIMER:
+      if (wp == kTimer1) Timer1Timer();
+      return 0;
+    case WM_SETCURSOR:
+      if (reinterpret_cast<HWND>(wp) == hwnd_ && LOWORD(lp) == HTCLIENT) {
+        POINT pt;
+        GetCursorPos(&pt);
+        ScreenToClient(hwnd_, &pt);
+        if (OverSplitter(pt.x, pt.y)) {
+          SetCursor(LoadCursorW(nullptr, IDC_SIZEWE));
+          return TRUE;
+        }
+      }
+      break;
+    case WM_LBUTTONDOWN:
+      if (OverSplitter(static_cast<short>(LOWORD(lp)), static_cast<short>(HIWORD(lp)))) {
+        draggingSplitter_ = true;
+        SetCapture(hwnd_);
+      }
+      return 0;
+    case WM_MOUSEMOVE:
+      if (draggingSplitter_) SetSplitterPosition(static_cast<short>(LOWORD(lp)));
+      return 0;
+    case WM_LBUTTONUP:
+    case WM_CAPTURECHANGED:
+      if (draggingSplitter_) {
+        draggingSplitter_ = false;
+        if (msg == WM_LBUTTONUP) ReleaseCapture();
+      }
+      return 0;
+    case WM_CLOSE:
+      OnClose();
+      return 0;
+    case WM_DESTROY:
+      KillTimer(hwnd_, kTimer1);
+      if (storeActive_ && !storeSaved_) {  // destroyed without the close confirmation
+        IniProfile ini(iniFileName_);
+        SaveSplitterPosition(ini, splitterPos_);
+        storeSaved_ = true;
+      }
+      for (HWND child : {list_, log_ ? log_->Handle() : nullptr}) {
+        if (!child) continue;
+        SetWindowLongPtrW(child, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(GetPropW(child, kProcProp)));
+        RemovePropW(child, kProcProp);
+        RemovePropW(child, kOwnerProp);
+        RemovePropW(child, L"Kestrova.Busy");
+      }
+      PostQuitMessage(0);
+      return 0;
+    case WM_NCDESTROY:
+      hwnd_ = nullptr;
+      break;
+  }
+  return DefWindowProcW(hwnd_, msg, wp, lp);
+}
+
+LRESULT MainWindow::OnNotify(NMHDR* hdr) {
+  if (hdr->code == TTN_GETDISPINFOW) {  // tool tips: the action's hint, its caption
+    auto* info = reinterpret_cast<NMTTDISPINFOW*>(hdr);
+    if (const Action* a = FindAction(static_cast<ActionId>(hdr->idFrom))) {
+      info->lpszText = const_cast<wchar_t*>(a->Caption);
+      info->hinst = nullptr;
+    }
+    return 0;
+  }
+  if (hdr->hwndFrom == list_ && hdr->code == NM_DBLCLK) lstCategoriesDblClick();
+  return 0;
+}
+
+void MainWindow::OnContextMenu(HWND from, int x, int y) {
+  if (from != list_ && from != log_->Handle()) return;
+  UpdateActionStates();
+  if (x == -1 && y == -1) {  // from the keyboard: at the control's corner
+    RECT r;
+    GetWindowRect(from, &r);
+    x = r.left + 8;
+    y = r.top + 8;
+  }
+  TrackPopupMenu(popup_.Get(), TPM_RIGHTBUTTON, x, y, 0, hwnd_, nullptr);
+}
+
+// The list and the log, subclassed: the long-press timer, the tick toggled by any
+// character key, and the hourglass over the log during a run.
+LRESULT CALLBACK MainWindow::ListProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+  auto* self = static_cast<MainWindow*>(GetPropW(hwnd, kOwnerProp));
+  auto original = reinterpret_cast<WNDPROC>(GetPropW(hwnd, kProcProp));
+  if (!self || !original) return DefWindowProcW(hwnd, msg, wp, lp);
+  if (hwnd == self->list_) {
+    switch (msg) {
+      case WM_LBUTTONDOWN:
+      case WM_RBUTTONDOWN:
+      case WM_MBUTTONDOWN: {
+        SetTimer(self->hwnd_, kTimer1, kTimer1Interval, nullptr);
+        LRESULT r = CallWindowProcW(original, hwnd, msg, wp, lp);
+        // The list tracks the press itself and may swallow the release: if no button is
+        // down any more, the press is over.
+        if (!(GetKeyState(VK_LBUTTON) & 0x8000) && !(GetKeyState(VK_RBUTTON) & 0x8000) &&
+            !(GetKeyState(VK_MBUTTON) & 0x8000) && !(GetAsyncKeyState(VK_LBUTTON) & 0x8000))
+          KillTimer(self->hwnd_, kTimer1);
+        return r;
+      }
+      case WM_LBUTTONUP:
+      case WM_RBUTTONUP:
+      case WM_MBUTTONUP:
+        KillTimer(self->hwnd_, kTimer1);
+        break;
+      case WM_KEYDOWN:
+        if (wp == VK_SPACE) return 0;  // the character toggles the tick, once
+        break;
+      case WM_CHAR: {
+        int focused = static_cast<int>(SendMessageW(hwnd, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_FOCUSED));
+        if (focused >= 0) {
+          CategoryRows rows = self->ReadRows();
+          rows[static_cast<size_t>(focused)].Ticked = !rows[static_cast<size_t>(focused)].Ticked;
+          self->WriteTicks(rows);
+        }
+        return 0;
+      }
+    }
+  } else if (msg == WM_SETCURSOR && GetPropW(hwnd, L"Kestrova.Busy")) {
+    SetCursor(LoadCursorW(nullptr, IDC_WAIT));
+    return TRUE;
+  }
+  return CallWindowProcW(original, hwnd, msg, wp, lp);
+}
+
+}  // namespace kestrova::app
