@@ -9,7 +9,9 @@ namespace kestrova {
 
 // printf into a std::string (C locale: callers apply the user's separators themselves).
 std::string Format(const char* fmt, ...)
-#if defined(__GNUC__)
+#if defined(__MINGW32__)
+    __attribute__((format(gnu_printf, 1, 2)))  // mingw's own printf follows the C99 rules
+#elif defined(__GNUC__)
     __attribute__((format(printf, 1, 2)))
 #endif
     ;

@@ -1,7 +1,9 @@
 #include "engine/platform/recorded/recorded_machine.h"
 
 #include <algorithm>
-#include <filesystem>
+#include <dirent.h>
+#include <sys/stat.h>
+
 #include <fstream>
 #include <functional>
 #include <sstream>
@@ -10,9 +12,37 @@
 #include "engine/platform/recorded/ini.h"
 #include "engine/platform/recorded/load_error.h"
 
-namespace fs = std::filesystem;
-
 namespace kestrova {
+
+// The host's file system, through the C library only: the recorded platform is part of
+// the Windows programs too, and must not pull in calls that old Windows lacks.
+namespace {
+bool HostIsDirectory(const std::string& path) {
+  struct stat st;
+  return stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+bool HostIsFile(const std::string& path) {
+  struct stat st;
+  return stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
+uint64_t HostFileSize(const std::string& path) {
+  struct stat st;
+  return stat(path.c_str(), &st) == 0 ? static_cast<uint64_t>(st.st_size) : 0;
+}
+std::vector<std::string> HostList(const std::string& dir) {
+  std::vector<std::string> names;
+  if (DIR* d = opendir(dir.c_str())) {
+    while (dirent* e = readdir(d)) {
+      std::string n = e->d_name;
+      if (n != "." && n != "..") names.push_back(n);
+    }
+    closedir(d);
+  }
+  std::sort(names.begin(), names.end());
+  return names;
+}
+std::string HostJoin(const std::string& a, const std::string& b) { return a + "/" + b; }
+}  // namespace
 
 RecordedMachine::RecordedMachine() {
   LocaleData.DayNames = {"Sunday", "Monday", "Tuesday", "Wednesday", "Thursday", "Friday", "Saturday"};
@@ -56,31 +86,29 @@ std::string RecordedMachine::HostPath(const std::string& windowsPath) const {
   if (FilesRoot.empty() || windowsPath.size() < 2 || windowsPath[1] != ':') return {};
   char drive = static_cast<char>(std::tolower(static_cast<unsigned char>(windowsPath[0])));
   if (drive < 'a' || drive > 'z') return {};
-  fs::path current = fs::path(FilesRoot) / std::string(1, drive);
-  std::error_code ec;
-  if (!fs::is_directory(current, ec)) return {};
+  std::string current = HostJoin(FilesRoot, std::string(1, drive));
+  if (!HostIsDirectory(current)) return {};
   for (const std::string& part : Split(windowsPath.substr(2), '\\')) {
     if (part.empty() || part == ".") continue;
     if (part == "..") return {};  // never leave the recorded tree
-    if (!fs::is_directory(current, ec)) return {};
-    fs::path found;
-    for (const auto& entry : fs::directory_iterator(current, ec)) {
-      if (EqualsNoCase(entry.path().filename().string(), part)) {
-        found = entry.path();
+    if (!HostIsDirectory(current)) return {};
+    std::string found;
+    for (const std::string& name : HostList(current)) {
+      if (EqualsNoCase(name, part)) {
+        found = HostJoin(current, name);
         break;
       }
     }
     if (found.empty()) return {};
     current = found;
   }
-  return current.string();
+  return current;
 }
 
 std::optional<uint32_t> RecordedMachine::Attributes(const std::string& path) const {
   std::string host = HostPath(path);
   if (host.empty()) return std::nullopt;
-  std::error_code ec;
-  uint32_t attrs = fs::is_directory(host, ec) ? kAttrDirectory : kAttrArchive;
+  uint32_t attrs = HostIsDirectory(host) ? kAttrDirectory : kAttrArchive;
   std::string key = ToUpperAscii(path);
   while (key.size() > 3 && key.back() == '\\') key.pop_back();
   auto it = AttributeOverrides.find(key);
@@ -90,16 +118,15 @@ std::optional<uint32_t> RecordedMachine::Attributes(const std::string& path) con
 
 std::optional<std::vector<DirectoryEntry>> RecordedMachine::ListDirectory(const std::string& path) const {
   std::string host = HostPath(path);
-  std::error_code ec;
-  if (host.empty() || !fs::is_directory(host, ec)) return std::nullopt;
+  if (host.empty() || !HostIsDirectory(host)) return std::nullopt;
   std::vector<DirectoryEntry> out;
   std::string base = path;
   if (!base.empty() && base.back() != '\\') base += '\\';
-  for (const auto& entry : fs::directory_iterator(host, ec)) {
+  for (const std::string& name : HostList(host)) {
     DirectoryEntry e;
-    e.Name = entry.path().filename().string();
+    e.Name = name;
     e.Attributes = Attributes(base + e.Name).value_or(kAttrArchive);
-    if (!(e.Attributes & kAttrDirectory)) e.Size = entry.file_size(ec);
+    if (!(e.Attributes & kAttrDirectory)) e.Size = HostFileSize(HostJoin(host, name));
     out.push_back(e);
   }
   std::sort(out.begin(), out.end(), [](const DirectoryEntry& a, const DirectoryEntry& b) {
@@ -472,11 +499,10 @@ void ApplyMachineIni(RecordedMachine& m, const std::string& text, const std::str
 }
 
 namespace {
-std::optional<std::string> ReadWholeFile(const fs::path& p) {
-  std::error_code ec;
-  if (!fs::is_regular_file(p, ec)) return std::nullopt;
+std::optional<std::string> ReadWholeFile(const std::string& p) {
+  if (!HostIsFile(p)) return std::nullopt;
   std::ifstream in(p, std::ios::binary);
-  if (!in) throw std::runtime_error("cannot read " + p.string());
+  if (!in) throw std::runtime_error("cannot read " + p);
   std::ostringstream ss;
   ss << in.rdbuf();
   return ss.str();
@@ -484,31 +510,25 @@ std::optional<std::string> ReadWholeFile(const fs::path& p) {
 }  // namespace
 
 std::unique_ptr<RecordedMachine> LoadRecordedMachine(const std::string& folder) {
-  std::error_code ec;
-  fs::path dir(folder);
-  if (!fs::is_directory(dir, ec)) throw std::runtime_error("not a recorded machine folder: " + folder);
+  const std::string& dir = folder;
+  if (!HostIsDirectory(dir)) throw std::runtime_error("not a recorded machine folder: " + folder);
   auto m = std::make_unique<RecordedMachine>();
-  if (auto ini = ReadWholeFile(dir / "machine.ini")) ApplyMachineIni(*m, *ini, (dir / "machine.ini").string());
-  if (auto reg = ReadWholeFile(dir / "registry.reg")) LoadRegFile(m->Registry, *reg, (dir / "registry.reg").string());
-  if (auto cpuid = ReadWholeFile(dir / "cpuid.txt")) m->Cpuid = ParseCpuidText(*cpuid, (dir / "cpuid.txt").string());
+  if (auto ini = ReadWholeFile(HostJoin(dir, "machine.ini"))) ApplyMachineIni(*m, *ini, HostJoin(dir, "machine.ini"));
+  if (auto reg = ReadWholeFile(HostJoin(dir, "registry.reg"))) LoadRegFile(m->Registry, *reg, HostJoin(dir, "registry.reg"));
+  if (auto cpuid = ReadWholeFile(HostJoin(dir, "cpuid.txt"))) m->Cpuid = ParseCpuidText(*cpuid, HostJoin(dir, "cpuid.txt"));
   // Memory images first: the SMBIOS entry point is placed over them.
-  std::vector<fs::path> images;
-  for (const auto& entry : fs::directory_iterator(dir, ec)) {
-    std::string name = entry.path().filename().string();
-    if (StartsWith(ToLowerAscii(name), "memory-") && EndsWith(ToLowerAscii(name), ".bin")) images.push_back(entry.path());
-  }
-  std::sort(images.begin(), images.end());
-  for (const fs::path& p : images) {
-    std::string name = p.filename().string();
+  for (const std::string& name : HostList(dir)) {
+    if (!StartsWith(ToLowerAscii(name), "memory-") || !EndsWith(ToLowerAscii(name), ".bin")) continue;
+    std::string p = HostJoin(dir, name);
     std::string hex = name.substr(7, name.size() - 11);
     if (hex.size() != 8 || hex.find_first_not_of("0123456789abcdefABCDEF") != std::string::npos)
-      throw LoadError(p.string(), 0, "memory image names are memory-XXXXXXXX.bin (hex address)");
+      throw LoadError(p, 0, "memory image names are memory-XXXXXXXX.bin (hex address)");
     auto bytes = ReadWholeFile(p);
     m->PhysicalMemory.AddRegion(std::stoull(hex, nullptr, 16), std::vector<uint8_t>(bytes->begin(), bytes->end()));
   }
-  if (auto smbios = ReadWholeFile(dir / "smbios.bin"))
-    AddSmbiosDump(m->PhysicalMemory, std::vector<uint8_t>(smbios->begin(), smbios->end()), (dir / "smbios.bin").string());
-  if (fs::is_directory(dir / "files", ec)) m->FilesRoot = (dir / "files").string();
+  if (auto smbios = ReadWholeFile(HostJoin(dir, "smbios.bin")))
+    AddSmbiosDump(m->PhysicalMemory, std::vector<uint8_t>(smbios->begin(), smbios->end()), HostJoin(dir, "smbios.bin"));
+  if (HostIsDirectory(HostJoin(dir, "files"))) m->FilesRoot = HostJoin(dir, "files");
   return m;
 }
 
