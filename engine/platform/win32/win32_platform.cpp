@@ -1,6 +1,7 @@
 #include "engine/platform/win32/win32_platform.h"
 
 #include "engine/platform/win32/win32_files.h"
+#include "engine/platform/win32/processor.h"
 #include "engine/platform/win32/win32_libraries.h"
 #include "engine/platform/win32/win32_registry.h"
 #include "engine/platform/win32/win32_shell.h"
@@ -19,6 +20,7 @@ class Win32PlatformHost final : public PlatformHost {
     p.Files = &files_;
     p.Shell = &shell_;
     p.Libraries = &libraries_;
+    p.Processor = &processor_;
     return p;
   }
 
@@ -28,6 +30,7 @@ class Win32PlatformHost final : public PlatformHost {
   win32::Win32Files files_;
   win32::Win32Shell shell_;
   win32::Win32Libraries libraries_;
+  win32::Win32Processor processor_;
 };
 
 }  // namespace

@@ -1,0 +1,154 @@
+#include "engine/platform/win32/processor.h"
+
+#include <windows.h>
+
+#include <cpuid.h>
+#include <x86intrin.h>
+
+#include <memory>
+
+namespace kestrova::win32 {
+
+namespace {
+
+// The measurement itself, the same on the worker and on the caller: both counters read,
+// a busy wait until GetTickCount has advanced by 5 ms, both counters read again.
+ClockSample MeasureClock() {
+  ClockSample s;
+  LARGE_INTEGER frequency, before, after;
+  const uint64_t tsc0 = __rdtsc();
+  if (!QueryPerformanceCounter(&before)) {
+    s.ExitCode = GetLastError() ? GetLastError() : ERROR_NOT_SUPPORTED;
+    return s;
+  }
+  const DWORD start = GetTickCount();
+  // GetTickCount always moves on; the counter check only guards against a stuck clock.
+  LARGE_INTEGER now = before;
+  while (GetTickCount() - start < 5) {
+    QueryPerformanceCounter(&now);
+    if (now.QuadPart - before.QuadPart > 50000000000LL) break;
+  }
+  const uint64_t tsc1 = __rdtsc();
+  QueryPerformanceCounter(&after);
+  if (!QueryPerformanceFrequency(&frequency) || frequency.QuadPart == 0) {
+    s.ExitCode = GetLastError() ? GetLastError() : ERROR_NOT_SUPPORTED;
+    return s;
+  }
+  s.TscDelta = tsc1 - tsc0;
+  s.CounterDelta = after.QuadPart - before.QuadPart;
+  s.CounterFrequency = frequency.QuadPart;
+  return s;
+}
+
+struct ClockJob {
+  ClockSample Result;
+};
+
+DWORD WINAPI ClockThread(LPVOID param) {
+  auto* job = static_cast<ClockJob*>(param);
+  job->Result = MeasureClock();
+  return job->Result.ExitCode;
+}
+
+}  // namespace
+
+Win32Processor::Win32Processor() {
+  if (HMODULE kernel = GetModuleHandleW(L"KERNEL32.DLL")) {
+    setAffinity_ = reinterpret_cast<SetAffinityFn>(
+        reinterpret_cast<void*>(GetProcAddress(kernel, "SetProcessAffinityMask")));
+    getAffinity_ = reinterpret_cast<GetAffinityFn>(
+        reinterpret_cast<void*>(GetProcAddress(kernel, "GetProcessAffinityMask")));
+  }
+}
+
+bool Win32Processor::CpuidSupported() {
+#if defined(__x86_64__)
+  return true;  // every x86-64 processor has CPUID
+#elif defined(__i386__)
+  // CPUID exists when the ID bit (21) of EFLAGS can be toggled.
+  uint32_t original, toggled;
+  __asm__ volatile(
+      "pushfl\n\t"
+      "pushfl\n\t"
+      "popl %0\n\t"
+      "movl %0, %1\n\t"
+      "xorl $0x200000, %0\n\t"
+      "pushl %0\n\t"
+      "popfl\n\t"
+      "pushfl\n\t"
+      "popl %0\n\t"
+      "popfl"
+      : "=&r"(toggled), "=&r"(original)
+      :
+      : "cc");
+  return ((toggled ^ original) & 0x200000u) != 0;
+#else
+  return false;
+#endif
+}
+
+CpuidRegisters Win32Processor::Cpuid(uint32_t leaf, uint32_t subleaf, unsigned times) {
+  CpuidRegisters r;
+  unsigned a = 0, b = 0, c = 0, d = 0;
+  for (unsigned i = 0; i < (times == 0 ? 1u : times); ++i) __cpuid_count(leaf, subleaf, a, b, c, d);
+  r.Eax = a;
+  r.Ebx = b;
+  r.Ecx = c;
+  r.Edx = d;
+  return r;
+}
+
+uint64_t Win32Processor::ProcessAffinity() {
+  if (!getAffinity_) return 0;
+  uintptr_t process = 0, system = 0;
+  if (!getAffinity_(GetCurrentProcess(), &process, &system)) return 0;
+  return process;
+}
+
+void Win32Processor::SetProcessAffinity(uint64_t mask) {
+  if (!setAffinity_) return;
+  setAffinity_(GetCurrentProcess(), static_cast<uintptr_t>(mask));
+  Sleep(0);  // let the scheduler move us before the next instruction counts
+}
+
+ClockSample Win32Processor::MeasureClockOnWorker(uint32_t waitMs) {
+  auto job = std::make_unique<ClockJob>();
+  DWORD id = 0;
+  HANDLE thread = CreateThread(nullptr, 0, ClockThread, job.get(), 0, &id);
+  if (!thread) {
+    ClockSample failed;
+    failed.ExitCode = GetLastError() ? GetLastError() : ERROR_NOT_ENOUGH_MEMORY;
+    return failed;
+  }
+  if (WaitForSingleObject(thread, waitMs) == WAIT_TIMEOUT) {
+    TerminateThread(thread, kClockThreadTimedOut);
+    // The job may only be freed once the thread is really gone.
+    if (WaitForSingleObject(thread, 5000) != WAIT_OBJECT_0) {
+      job.release();  // still running somewhere: leak it rather than free it under the thread
+      CloseHandle(thread);
+      ClockSample failed;
+      failed.ExitCode = kClockThreadTimedOut;
+      return failed;
+    }
+  }
+  DWORD exitCode = kClockThreadTimedOut;
+  if (!GetExitCodeThread(thread, &exitCode)) exitCode = GetLastError();
+  CloseHandle(thread);
+  if (exitCode != 0) {
+    ClockSample failed;
+    failed.ExitCode = exitCode;
+    return failed;
+  }
+  return job->Result;
+}
+
+ClockSample Win32Processor::MeasureClockOnCaller() { return MeasureClock(); }
+
+bool Win32Processor::DivisionFlawed() {
+  // volatile: the compiler must not fold the division at build time.
+  volatile long double a = 4195835.0L, b = 3145727.0L;
+  long double q = a / b;
+  return b * q - a != 0.0L;
+}
+
+}  // namespace kestrova::win32
