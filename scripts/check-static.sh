@@ -13,5 +13,14 @@ for exe in $(find "$BUILD" -maxdepth 2 -name '*.exe' -not -path '*/googletest/*'
     fi
   done < <("$OBJDUMP" -p "$exe" | sed -n 's/^\s*DLL Name: //p')
 done
-[ $status -eq 0 ] && echo "only system DLLs imported"
+# Functions that Windows 98 and NT 4.0 do not have at all: importing one stops the program
+# from starting there (optional ones must be bound at run time with GetProcAddress).
+MODERN='^(GetTickCount64|FindFirstVolumeW|FindNextVolumeW|GetNativeSystemInfo|IsWow64Process|GetModuleHandleExW|GetModuleHandleExA|InitializeCriticalSectionEx|InitOnceExecuteOnce|AcquireSRWLockExclusive|ReleaseSRWLockExclusive|SetDllDirectoryW|GetSystemTimePreciseAsFileTime|GetFileSizeEx|SetFilePointerEx|AddVectoredExceptionHandler|GetProcessId|GetThreadId|CreateSymbolicLinkW|RegGetValueW|RegGetValueA|SHGetKnownFolderPath)$'
+for exe in $(find "$BUILD" -maxdepth 2 -name '*.exe' -not -path '*/googletest/*' -not -name '*tests*'); do
+  bad=$("$OBJDUMP" -p "$exe" | awk 'NF>=3 && $1 ~ /^[0-9a-f]+$/ {print $3}' | grep -E "$MODERN" || true)
+  if [ -n "$bad" ]; then
+    echo "$exe imports functions old Windows lacks: $(echo $bad)"; status=1
+  fi
+done
+[ $status -eq 0 ] && echo "only system DLLs imported, no function old Windows lacks"
 exit $status

@@ -2,7 +2,7 @@
 # Installs the Debian packages the builds and tests need, when any is missing.
 set -euo pipefail
 PACKAGES=(cmake ninja-build g++ libgtest-dev googletest clang libclang-rt-14-dev
-          g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix wine64 xvfb xdotool
+          g++-mingw-w64-i686-posix g++-mingw-w64-i686-win32 g++-mingw-w64-x86-64-posix wine64 xvfb xdotool
           imagemagick python3 util-linux)
 missing=()
 for p in "${PACKAGES[@]}"; do
