@@ -39,6 +39,6 @@ cmake --build "$OUT/win32" -j"$JOBS"
 
 step "static linking"
 "$ROOT/scripts/check-static.sh" "$OUT/win64" x86_64-w64-mingw32-objdump
-"$ROOT/scripts/check-static.sh" "$OUT/win32" i686-w64-mingw32-objdump
+"$ROOT/scripts/check-static.sh" "$OUT/win32" i686-w64-mingw32-objdump --old-windows
 
 step "all tests passed"
