@@ -1,0 +1,404 @@
+// The main window driven by messages: start-up state, runs, "Stop", documents, the save
+// question, settings, printing and the long press.
+#include "tests/win/gui/gui_harness.h"
+
+#include <winspool.h>
+
+#include <fstream>
+
+#include "sections/categories.h"
+
+namespace kestrova::guitest {
+namespace {
+
+using Lines = std::vector<std::string>;
+const std::string kTitle = "Kestrova - Récupérateur infos système - Version 1.1.0.0";
+
+TEST_F(GuiFixture, StartUpStateAndLayout) {
+  Start(L"startup");
+  HWND w = window->Handle();
+  wchar_t caption[64] = {};
+  GetWindowTextW(w, caption, 64);
+  EXPECT_EQ(Utf8(caption), "Kestrova");
+  RECT r;
+  GetWindowRect(w, &r);
+  EXPECT_EQ(r.right - r.left, 636);
+  EXPECT_EQ(r.bottom - r.top, 459);
+
+  Lines lines = LogLines();
+  ASSERT_EQ(lines.size(), 2u);
+  EXPECT_EQ(lines[0], kTitle);
+  EXPECT_EQ(lines[1].rfind(" - ", 0), 0u);
+  EXPECT_EQ(window->CurrentFileName(), L"Nouveau");
+  EXPECT_FALSE(window->Log().Modified());
+
+  ASSERT_EQ(SendMessageW(window->CategoryList(), LVM_GETITEMCOUNT, 0, 0), 28);
+  for (int i = 0; i < 28; ++i) EXPECT_TRUE(Ticked(i)) << i;
+  EXPECT_EQ(RowOf("Machine (général)"), 0);
+  EXPECT_EQ(RowOf("Répertoires de c:\\program files"), 27);
+
+  EXPECT_TRUE(window->ActionEnabled(ActionId::Start));
+  EXPECT_FALSE(window->ActionEnabled(ActionId::Stop));
+  EXPECT_FALSE(window->ActionEnabled(ActionId::LogPrintPreview));
+  EXPECT_FALSE(window->ActionEnabled(ActionId::AppHelpIndex));
+  EXPECT_FALSE(window->ActionEnabled(ActionId::AppHelpReadme));  // no A_Lire.txt beside it
+  EXPECT_FALSE(window->ActionEnabled(ActionId::CatSelectSelected));  // nothing highlighted
+
+  // Thirteen tool-bar entries, the menus from the same table.
+  EXPECT_EQ(SendMessageW(window->ToolBar(), TB_BUTTONCOUNT, 0, 0), 13);
+  HMENU bar = GetMenu(w);
+  ASSERT_EQ(GetMenuItemCount(bar), 5);
+  wchar_t item[64] = {};
+  GetMenuStringW(GetSubMenu(bar, 0), 5, item, 64, MF_BYPOSITION);
+  EXPECT_EQ(Utf8(item), "Pévisualiser");
+  EXPECT_EQ(GetMenuState(bar, static_cast<UINT>(ActionId::Stop), MF_BYCOMMAND) & MF_GRAYED, static_cast<UINT>(MF_GRAYED));
+  EXPECT_EQ(window->SplitterPosition(), 230);
+  EXPECT_TRUE(dialogs.Errors.empty());
+}
+
+TEST_F(GuiFixture, RunWritesTheTickedSectionsAndGovernsTheActions) {
+  Start(L"run");
+  TickOnly({kCatProgramFilesFolders, kCatRootFolders});
+  bool sawRunningState = false;
+  StatusWatch watch(window->StatusBar(), [&](const std::string& text) {
+    if (text != kCatRootFolders) return;
+    sawRunningState = window->ActionEnabled(ActionId::Stop) && !window->ActionEnabled(ActionId::Start) &&
+                      !window->ActionEnabled(ActionId::AppClose) && !window->ActionEnabled(ActionId::LogNew) &&
+                      !window->ActionEnabled(ActionId::LogCopy) && window->ActionEnabled(ActionId::LogUndo) &&
+                      window->ActionEnabled(ActionId::CatInvertSel);
+  });
+  ASSERT_TRUE(RunAndWait());
+  EXPECT_TRUE(sawRunningState);
+  Lines lines = LogLines();
+  ASSERT_GE(lines.size(), 8u);
+  EXPECT_EQ(lines[0], kTitle);
+  EXPECT_EQ(Lines(lines.begin() + 2, lines.begin() + 6),
+            (Lines{"", "Début Analyse", "", "Répertoires de c:\\"}));
+  // Wine's C:\ holds at least these folders, listed in lower case.
+  EXPECT_TRUE(LogHas(" - \\windows\\"));
+  EXPECT_TRUE(LogHas(" - \\program files\\"));
+  auto root = std::find(lines.begin(), lines.end(), "Répertoires de c:\\");
+  auto pf = std::find(lines.begin(), lines.end(), "Répertoires de c:\\program files");
+  EXPECT_LT(root, pf);
+  EXPECT_EQ(lines.back(), "Fin Analyse");
+  EXPECT_TRUE(window->Log().Modified());
+  EXPECT_TRUE(window->ActionEnabled(ActionId::Start));
+  EXPECT_FALSE(window->ActionEnabled(ActionId::Stop));
+  EXPECT_EQ(StatusText(), "");
+  EXPECT_EQ(window->CurrentFileName(), L"Nouveau");
+
+  // The double-click jump selects the heading, not the same words elsewhere.
+  int row = RowOf(kCatRootFolders);
+  SendMessageW(window->CategoryList(), LVM_SETITEMSTATE, row, [] {
+    static LVITEMW it = {};
+    it.stateMask = it.state = LVIS_FOCUSED | LVIS_SELECTED;
+    return reinterpret_cast<LPARAM>(&it);
+  }());
+  NMHDR hdr = {window->CategoryList(), 10, static_cast<UINT>(NM_DBLCLK)};
+  SendMessageW(window->Handle(), WM_NOTIFY, 10, reinterpret_cast<LPARAM>(&hdr));
+  std::wstring text = window->Log().Text();
+  auto sel = window->Log().Selection();
+  EXPECT_EQ(sel.first, text.find(L"\rR\u00e9pertoires de c:\\\r") + 1);
+  EXPECT_EQ(sel.second, std::wstring(L"R\u00e9pertoires de c:\\").size());
+}
+
+TEST_F(GuiFixture, StopDuringAListingEndsAfterTheCurrentFolder) {
+  Start(L"stop");
+  TickOnly({kCatRootFolders, kCatProgramFilesFolders});
+  StatusWatch watch(window->StatusBar(), [&](const std::string& text) {
+    if (text == kCatRootFolders) Command(ActionId::Stop);  // handled at the next pump
+  });
+  ASSERT_TRUE(RunAndWait());
+  Lines lines = LogLines();
+  auto root = std::find(lines.begin(), lines.end(), "Répertoires de c:\\");
+  ASSERT_NE(root, lines.end());
+  // At most the current folder's line, then the interruption.
+  Lines tail(root + 1, lines.end());
+  ASSERT_GE(tail.size(), 4u);
+  size_t folderLines = tail.size() - 4;
+  EXPECT_LE(folderLines, 1u);
+  EXPECT_EQ(Lines(tail.end() - 4, tail.end()), (Lines{"", "Analyse interrompue par l'utilisateur", "", "Fin Analyse"}));
+  EXPECT_FALSE(LogHas("Répertoires de c:\\program files"));
+  EXPECT_FALSE(window->AnalysisRunning());
+}
+
+TEST_F(GuiFixture, WithoutAnEngineStartWritesTheRedLine) {
+  withEngine = false;
+  Start(L"noengine");
+  Command(ActionId::Start);
+  ASSERT_TRUE(PumpUntil([&] { return LogLines().size() == 3; }));
+  EXPECT_EQ(LogLines()[2], "Moteur d'analyse système non initialisé (analyse impossible)");
+  EXPECT_FALSE(window->AnalysisRunning());
+}
+
+// Size (twips), bold and colour of the first character of every line.
+struct LineFormat {
+  LONG Height;
+  bool Bold;
+  COLORREF Colour;
+  bool operator==(const LineFormat& o) const { return Height == o.Height && Bold == o.Bold && Colour == o.Colour; }
+};
+std::vector<LineFormat> Formats(app::RichLog& log) {
+  std::vector<LineFormat> out;
+  std::wstring text = log.Text();
+  size_t start = 0;
+  while (start < text.size()) {
+    size_t end = text.find(L'\r', start);
+    if (end == std::wstring::npos) end = text.size();
+    log.Select(start, 1);
+    CHARFORMAT2W cf = {};
+    cf.cbSize = sizeof cf;
+    SendMessageW(log.Handle(), EM_GETCHARFORMAT, SCF_SELECTION, reinterpret_cast<LPARAM>(&cf));
+    out.push_back({cf.yHeight, (cf.dwEffects & CFE_BOLD) != 0, cf.crTextColor});
+    start = end + 1;
+  }
+  return out;
+}
+
+TEST_F(GuiFixture, SaveThenOpenKeepsSizesWeightsAndColours) {
+  Start(L"roundtrip");
+  TickOnly({kCatRootFolders});
+  ASSERT_TRUE(RunAndWait());
+  const std::wstring before = window->Log().Text();
+  const auto formats = Formats(window->Log());
+  ASSERT_GE(formats.size(), 6u);
+  EXPECT_EQ(formats[0], (LineFormat{200, true, 0xFF0000}));   // the blue 10-point title
+  EXPECT_EQ(formats[1], (LineFormat{160, false, 0}));         // the date item
+  EXPECT_EQ(formats[3], (LineFormat{160, true, 0xFF00FF}));   // "Début Analyse"
+
+  // "Sauver" on a new document goes through the dialog, preset "Nouveau".
+  const std::wstring path = dir + L"rapport.rtf";
+  dialogs.SaveFile = path;
+  Command(ActionId::LogSave);
+  ASSERT_TRUE(PumpUntil([&] { return window->CurrentFileName() == path; }));
+  EXPECT_EQ(dialogs.SavePreset, L"Nouveau");
+  EXPECT_FALSE(window->Log().Modified());
+
+  // A new document asks nothing (not modified), then the file comes back.
+  Command(ActionId::LogNew);
+  ASSERT_TRUE(PumpUntil([&] { return window->CurrentFileName() == L"Nouveau"; }));
+  EXPECT_EQ(LogLines().size(), 2u);
+  dialogs.OpenFile = path;
+  Command(ActionId::LogLoad);
+  ASSERT_TRUE(PumpUntil([&] { return window->CurrentFileName() == path; }));
+  EXPECT_EQ(window->Log().Text(), before);
+  EXPECT_EQ(Formats(window->Log()), formats);
+  EXPECT_FALSE(window->Log().Modified());
+
+  // A plain text file opens as text.
+  const std::wstring plain = dir + L"notes.txt";
+  { std::ofstream(Utf8(plain).c_str()) << "ligne une\nligne deux\n"; }
+  dialogs.OpenFile = plain;
+  Command(ActionId::LogLoad);
+  ASSERT_TRUE(PumpUntil([&] { return window->CurrentFileName() == plain; }));
+  EXPECT_EQ(LogLines()[0], "ligne une");
+}
+
+TEST_F(GuiFixture, AFailedSaveLeavesThePreviousFileAndTheDocumentAlone) {
+  Start(L"failsave");
+  const std::wstring path = dir + L"garde.rtf";
+  dialogs.SaveFile = path;
+  Command(ActionId::LogSaveAs);
+  ASSERT_TRUE(PumpUntil([&] { return window->CurrentFileName() == path; }));
+  std::ifstream in(Utf8(path).c_str(), std::ios::binary);
+  const std::string original((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  ASSERT_FALSE(original.empty());
+
+  TickOnly({kCatRootFolders});
+  ASSERT_TRUE(RunAndWait());
+  // The file beside the target cannot be made: a folder stands in its place.
+  ASSERT_TRUE(CreateDirectoryW((path + L".~tmp").c_str(), nullptr));
+  Command(ActionId::LogSave);  // the file exists: no dialog
+  ASSERT_TRUE(PumpUntil([&] { return !window->AnalysisRunning(); }));
+  PumpUntil([] { return false; }, 300);  // let the posted command run
+  std::ifstream again(Utf8(path).c_str(), std::ios::binary);
+  const std::string after((std::istreambuf_iterator<char>(again)), std::istreambuf_iterator<char>());
+  EXPECT_EQ(after, original);
+  EXPECT_TRUE(window->Log().Modified());
+  EXPECT_EQ(dialogs.SaveDialogs, 1);
+  RemoveDirectoryW((path + L".~tmp").c_str());
+}
+
+TEST_F(GuiFixture, SaveQuestionAnsweredWithItsRealButtons) {
+  Start(L"confirm");
+  TickOnly({kCatRootFolders});
+  ASSERT_TRUE(RunAndWait());
+  const size_t runLines = LogLines().size();
+  {  // "Annuler": nothing changes.
+    ConfirmClicker click(IDCANCEL);
+    Command(ActionId::LogNew);
+    ASSERT_TRUE(PumpUntil([&] { return click.Clicked.load(); }));
+    PumpUntil([&] { return !FindWindowW(L"#32770", L"Confirmation"); });
+    EXPECT_EQ(click.Caption, L"Annuler");
+    EXPECT_EQ(click.Question,
+              L"Informations modifi\u00e9es, et non sauvegard\u00e9es.\rVoulez-vous les sauvegarder maintenant ?");
+  }
+  EXPECT_EQ(LogLines().size(), runLines);
+  EXPECT_TRUE(window->Log().Modified());
+  {  // "&Non": a fresh document.
+    ConfirmClicker click(IDNO);
+    Command(ActionId::LogNew);
+    ASSERT_TRUE(PumpUntil([&] { return click.Clicked.load() && LogLines().size() == 2; }));
+    EXPECT_EQ(click.Caption, L"&Non");
+  }
+  EXPECT_EQ(window->CurrentFileName(), L"Nouveau");
+  EXPECT_FALSE(window->Log().Modified());
+
+  // "&Oui" on closing a document opened from a file saves it there without a dialog.
+  const std::wstring path = dir + L"ouvert.rtf";
+  dialogs.SaveFile = path;
+  Command(ActionId::LogSaveAs);
+  ASSERT_TRUE(PumpUntil([&] { return window->CurrentFileName() == path; }));
+  ASSERT_TRUE(RunAndWait());
+  const int dialogsBefore = dialogs.SaveDialogs;
+  {
+    ConfirmClicker click(IDYES);
+    PostMessageW(window->Handle(), WM_CLOSE, 0, 0);
+    ASSERT_TRUE(PumpUntil([&] { return !IsWindow(window->Handle()); }));
+    EXPECT_EQ(click.Caption, L"&Oui");
+  }
+  EXPECT_EQ(dialogs.SaveDialogs, dialogsBefore);
+  std::ifstream in(Utf8(path).c_str(), std::ios::binary);
+  const std::string saved((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  EXPECT_NE(saved.find("Fin Analyse"), std::string::npos);
+}
+
+TEST_F(GuiFixture, CloseDuringARunStopsItFirst) {
+  Start(L"closerun");
+  TickOnly({kCatRootFolders, kCatProgramFilesFolders});
+  StatusWatch watch(window->StatusBar(), [&](const std::string& text) {
+    if (text == kCatRootFolders) PostMessageW(window->Handle(), WM_CLOSE, 0, 0);
+  });
+  ConfirmClicker click(IDNO);
+  Command(ActionId::Start);
+  ASSERT_TRUE(PumpUntil([&] { return !IsWindow(window->Handle()); }, 20000));
+  EXPECT_TRUE(click.Clicked);
+}
+
+TEST_F(GuiFixture, SettingsWrittenAtCloseAndRestoredAtStart) {
+  Start(L"settings");
+  const std::wstring ini = window->IniFileName();
+  EXPECT_EQ(ini, dir + L"kestrova.ini");
+  PostMessageW(window->Handle(), WM_CLOSE, 0, 0);
+  ASSERT_TRUE(PumpUntil([&] { return !IsWindow(window->Handle()); }));
+  wchar_t v[64] = {};
+  GetPrivateProfileStringW(L"Test", L"WriteToIniTest", L"", v, 64, ini.c_str());
+  EXPECT_STREQ(v, L"1");
+  GetPrivateProfileStringW(L"TfmMain", L"OvcSplitter1.Position", L"", v, 64, ini.c_str());
+  EXPECT_STREQ(v, L"230");
+  GetPrivateProfileStringW(L"FormsSizeAndPos", L"fmMain_Width", L"", v, 64, ini.c_str());
+  EXPECT_STREQ(v, L"636");
+
+  WritePrivateProfileStringW(L"FormsSizeAndPos", L"fmMain_Width", L"800", ini.c_str());
+  WritePrivateProfileStringW(L"TfmMain", L"OvcSplitter1.Position", L"300", ini.c_str());
+  window.reset();
+  window = std::make_unique<MainWindow>(dialogs, app::StartupOptions{dir + L"kestrova.exe", {}});
+  ASSERT_TRUE(window->Create());
+  RECT r;
+  GetWindowRect(window->Handle(), &r);
+  EXPECT_EQ(r.right - r.left, 800);
+  EXPECT_EQ(window->SplitterPosition(), 300);
+}
+
+TEST_F(GuiFixture, AnUnwritableIniIsReadButLeftUnchanged) {
+  dir = ScratchDir(L"readonly");
+  const std::wstring ini = dir + L"kestrova.ini";
+  const std::string content = "[FormsSizeAndPos]\r\nfmMain_Width=800\r\n";
+  { std::ofstream(Utf8(ini).c_str(), std::ios::binary) << content; }
+  SetFileAttributesW(ini.c_str(), FILE_ATTRIBUTE_READONLY);
+  // Running as root ignores the read-only attribute, so the file is also held open
+  // without write sharing: every write to it fails as on a read-only file.
+  win32::UniqueFileHandle hold(CreateFileW(ini.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+  ASSERT_TRUE(hold);
+  window = std::make_unique<MainWindow>(dialogs, app::StartupOptions{dir + L"kestrova.exe", {}});
+  ASSERT_TRUE(window->Create());
+  RECT r;
+  GetWindowRect(window->Handle(), &r);
+  EXPECT_EQ(r.right - r.left, 800);
+  PostMessageW(window->Handle(), WM_CLOSE, 0, 0);
+  ASSERT_TRUE(PumpUntil([&] { return !IsWindow(window->Handle()); }));
+  hold.Reset();
+  std::ifstream in(Utf8(ini).c_str(), std::ios::binary);
+  EXPECT_EQ(std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>()), content);
+  SetFileAttributesW(ini.c_str(), FILE_ATTRIBUTE_NORMAL);
+}
+
+// A printer that prints to a file, made once in the test prefix.
+std::wstring FilePrinter() {
+  static const wchar_t kName[] = L"Kestrova Fichier";
+  DRIVER_INFO_3W driver = {};
+  driver.cVersion = 3;
+  driver.pName = const_cast<wchar_t*>(L"Wine PostScript Driver");
+  driver.pEnvironment = nullptr;
+  driver.pDriverPath = const_cast<wchar_t*>(L"wineps.drv");
+  driver.pDataFile = const_cast<wchar_t*>(L"generic.ppd");
+  driver.pConfigFile = const_cast<wchar_t*>(L"wineps.drv");
+  AddPrinterDriverW(nullptr, 3, reinterpret_cast<BYTE*>(&driver));
+  PRINTER_INFO_2W info = {};
+  info.pPrinterName = const_cast<wchar_t*>(kName);
+  info.pPortName = const_cast<wchar_t*>(L"FILE:");
+  info.pDriverName = driver.pName;
+  info.pPrintProcessor = const_cast<wchar_t*>(L"WinPrint");
+  HANDLE h = AddPrinterW(nullptr, 2, reinterpret_cast<BYTE*>(&info));
+  if (h) ClosePrinter(h);
+  return kName;
+}
+
+TEST_F(GuiFixture, PrintsTheReportToAFilePrinter) {
+  Start(L"print");
+  TickOnly({kCatRootFolders});
+  ASSERT_TRUE(RunAndWait());
+  dialogs.PrinterName = FilePrinter();
+  dialogs.PrintOutput = dir + L"rapport.ps";
+  Command(ActionId::LogPrint);
+  ASSERT_TRUE(PumpUntil([&] {
+    return GetFileAttributesW(dialogs.PrintOutput.c_str()) != INVALID_FILE_ATTRIBUTES;
+  }));
+  PumpUntil([] { return false; }, 500);  // the job is written by the time the command returns
+  std::ifstream in(Utf8(dialogs.PrintOutput).c_str(), std::ios::binary);
+  const std::string ps((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  EXPECT_EQ(ps.rfind("%!PS", 0), 0u) << ps.substr(0, 40);
+  EXPECT_NE(ps.find("Kestrova"), std::string::npos);  // the job's title
+}
+
+// Real mouse input at the centre of a row of the list.
+void MouseAt(HWND list, int row, DWORD flags) {
+  RECT r = {};
+  r.left = LVIR_LABEL;
+  SendMessageW(list, LVM_GETITEMRECT, row, reinterpret_cast<LPARAM>(&r));
+  POINT p = {(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+  ClientToScreen(list, &p);
+  INPUT in = {};
+  in.type = INPUT_MOUSE;
+  in.mi.dx = MulDiv(p.x, 65535, GetSystemMetrics(SM_CXSCREEN) - 1);
+  in.mi.dy = MulDiv(p.y, 65535, GetSystemMetrics(SM_CYSCREEN) - 1);
+  in.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE | flags;
+  SendInput(1, &in, sizeof in);
+}
+
+TEST_F(GuiFixture, LongPressTicksTheHighlightedRowAndRuns) {
+  Start(L"longpress");
+  HWND list = window->CategoryList();
+  const int row = RowOf(kCatRootFolders);
+  SendMessageW(list, LVM_ENSUREVISIBLE, row, FALSE);
+  SetForegroundWindow(window->Handle());
+  PumpUntil([] { return false; }, 200);
+
+  // A short press starts nothing.
+  MouseAt(list, row, MOUSEEVENTF_LEFTDOWN);
+  MouseAt(list, row, MOUSEEVENTF_LEFTUP);
+  EXPECT_FALSE(PumpUntil([&] { return LogHas("Début Analyse"); }, 2600));
+
+  // Held past two seconds: only the highlighted row is ticked, and a run starts.
+  MouseAt(list, row, MOUSEEVENTF_LEFTDOWN);
+  const bool ran = PumpUntil([&] { return LogHas("Fin Analyse"); }, 8000);
+  MouseAt(list, row, MOUSEEVENTF_LEFTUP);
+  PumpUntil([] { return false; }, 100);
+  ASSERT_TRUE(ran);
+  for (int i = 0; i < 28; ++i) EXPECT_EQ(Ticked(i), i == row) << i;
+  EXPECT_TRUE(LogHas("Répertoires de c:\\"));
+  EXPECT_FALSE(LogHas("AutoStart : Répertoires de c:\\"));  // cleared by "Démarrer"
+}
+
+}  // namespace
+}  // namespace kestrova::guitest
