@@ -1,5 +1,6 @@
 #include "engine/platform/win32/win32_platform.h"
 
+#include "engine/platform/win32/firmware.h"
 #include "engine/platform/win32/win32_files.h"
 #include "engine/platform/win32/processor.h"
 #include "engine/platform/win32/win32_libraries.h"
@@ -21,6 +22,7 @@ class Win32PlatformHost final : public PlatformHost {
     p.Shell = &shell_;
     p.Libraries = &libraries_;
     p.Processor = &processor_;
+    p.Firmware = &firmware_;
     return p;
   }
 
@@ -31,6 +33,7 @@ class Win32PlatformHost final : public PlatformHost {
   win32::Win32Shell shell_;
   win32::Win32Libraries libraries_;
   win32::Win32Processor processor_;
+  win32::Win32Firmware firmware_;
 };
 
 }  // namespace
