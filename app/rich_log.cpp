@@ -4,7 +4,9 @@
 
 #include <algorithm>
 #include <stdexcept>
+#include <vector>
 
+#include "app/gdi_handles.h"
 #include "app/win_text.h"
 
 namespace kestrova::app {
@@ -144,25 +146,58 @@ void RichLog::Load(const std::string& bytes) {
   SendMessageW(hwnd_, EM_EMPTYUNDOBUFFER, 0, 0);
 }
 
+namespace {
+
+// The printable area of a page, half an inch inside the paper's edges, in the printer's
+// device units (whose origin is the printable corner, not the paper's).
+RECT PrintArea(HDC dc) {
+  const int dpiX = std::max(1, GetDeviceCaps(dc, LOGPIXELSX)), dpiY = std::max(1, GetDeviceCaps(dc, LOGPIXELSY));
+  const int offX = GetDeviceCaps(dc, PHYSICALOFFSETX), offY = GetDeviceCaps(dc, PHYSICALOFFSETY);
+  return {dpiX / 2 - offX, dpiY / 2 - offY, GetDeviceCaps(dc, PHYSICALWIDTH) - dpiX / 2 - offX,
+          GetDeviceCaps(dc, PHYSICALHEIGHT) - dpiY / 2 - offY};
+}
+
+// The same in twips, as EM_FORMATRANGE takes it, with the whole page.
+FORMATRANGE FormatRange(HDC dc, const RECT& area) {
+  const int dpiX = std::max(1, GetDeviceCaps(dc, LOGPIXELSX)), dpiY = std::max(1, GetDeviceCaps(dc, LOGPIXELSY));
+  FORMATRANGE fr = {};
+  fr.hdc = fr.hdcTarget = dc;
+  fr.rcPage = {0, 0, MulDiv(GetDeviceCaps(dc, PHYSICALWIDTH), 1440, dpiX),
+               MulDiv(GetDeviceCaps(dc, PHYSICALHEIGHT), 1440, dpiY)};
+  fr.rc = {MulDiv(area.left, 1440, dpiX), MulDiv(area.top, 1440, dpiY), MulDiv(area.right, 1440, dpiX),
+           MulDiv(area.bottom, 1440, dpiY)};
+  return fr;
+}
+
+}  // namespace
+
 bool RichLog::Print(HDC dc, const std::wstring& jobName, const std::wstring& outputFile) {
+  const RECT area = PrintArea(dc);
+  GETTEXTLENGTHEX gtl = {GTL_NUMCHARS | GTL_PRECISE, 1200};
+  const LONG length = static_cast<LONG>(SendMessageW(hwnd_, EM_GETTEXTLENGTHEX, reinterpret_cast<WPARAM>(&gtl), 0));
+  // A control that formats nothing for a printer (Wine's RichEdit has no EM_FORMATRANGE)
+  // leaves the paragraphs to be drawn here.
+  FORMATRANGE probe = FormatRange(dc, area);
+  probe.chrg = {0, -1};
+  const bool controlPrints =
+      length == 0 || SendMessageW(hwnd_, EM_FORMATRANGE, FALSE, reinterpret_cast<LPARAM>(&probe)) > 0;
+  SendMessageW(hwnd_, EM_FORMATRANGE, FALSE, 0);  // frees the control's cached data
+
   DOCINFOW di = {};
   di.cbSize = sizeof di;
   di.lpszDocName = jobName.c_str();
   di.lpszOutput = outputFile.empty() ? nullptr : outputFile.c_str();
   if (StartDocW(dc, &di) <= 0) return false;
+  const bool ok = controlPrints ? PrintFormatted(dc, area, length) : PrintParagraphs(dc, area);
+  if (!ok) {
+    AbortDoc(dc);
+    return false;
+  }
+  return EndDoc(dc) > 0;
+}
 
-  // Page in twips, less half an inch all round.
-  const int dpiX = GetDeviceCaps(dc, LOGPIXELSX), dpiY = GetDeviceCaps(dc, LOGPIXELSY);
-  const int pageW = MulDiv(GetDeviceCaps(dc, PHYSICALWIDTH), 1440, dpiX > 0 ? dpiX : 1);
-  const int pageH = MulDiv(GetDeviceCaps(dc, PHYSICALHEIGHT), 1440, dpiY > 0 ? dpiY : 1);
-  const int offX = MulDiv(GetDeviceCaps(dc, PHYSICALOFFSETX), 1440, dpiX > 0 ? dpiX : 1);
-  const int offY = MulDiv(GetDeviceCaps(dc, PHYSICALOFFSETY), 1440, dpiY > 0 ? dpiY : 1);
-  FORMATRANGE fr = {};
-  fr.hdc = fr.hdcTarget = dc;
-  fr.rcPage = {0, 0, pageW, pageH};
-  fr.rc = {720 - offX, 720 - offY, pageW - 720 - offX, pageH - 720 - offY};
-  GETTEXTLENGTHEX gtl = {GTL_NUMCHARS | GTL_PRECISE, 1200};
-  const LONG length = static_cast<LONG>(SendMessageW(hwnd_, EM_GETTEXTLENGTHEX, reinterpret_cast<WPARAM>(&gtl), 0));
+// The control lays out the pages itself.
+bool RichLog::PrintFormatted(HDC dc, const RECT& area, LONG length) {
   bool ok = true;
   LONG start = 0;
   do {
@@ -170,17 +205,84 @@ bool RichLog::Print(HDC dc, const std::wstring& jobName, const std::wstring& out
       ok = false;
       break;
     }
-    fr.rc = {720 - offX, 720 - offY, pageW - 720 - offX, pageH - 720 - offY};
+    FORMATRANGE fr = FormatRange(dc, area);
     fr.chrg = {start, -1};
     LONG next = static_cast<LONG>(SendMessageW(hwnd_, EM_FORMATRANGE, TRUE, reinterpret_cast<LPARAM>(&fr)));
     if (EndPage(dc) <= 0) ok = false;
     if (next <= start) break;  // nothing more fits: never loop forever
     start = next;
   } while (ok && start < length);
-  SendMessageW(hwnd_, EM_FORMATRANGE, FALSE, 0);  // frees the control's cached data
-  if (ok) ok = EndDoc(dc) > 0;
-  else AbortDoc(dc);
+  SendMessageW(hwnd_, EM_FORMATRANGE, FALSE, 0);
   return ok;
+}
+
+// Each paragraph in the face, size, weight and colour of its first character, wrapped to
+// the page width; a paragraph that does not fit below the previous ones starts a page.
+bool RichLog::PrintParagraphs(HDC dc, const RECT& area) {
+  const std::wstring text = Text();
+  std::vector<std::pair<size_t, size_t>> paragraphs;  // start, length
+  for (size_t start = 0; start < text.size();) {
+    size_t end = text.find(L'\r', start);
+    if (end == std::wstring::npos) end = text.size();
+    paragraphs.emplace_back(start, end - start);
+    start = end + 1;
+  }
+
+  // The formats are read through the selection, which is put back afterwards.
+  const auto selection = Selection();
+  POINT scroll = {};
+  SendMessageW(hwnd_, EM_GETSCROLLPOS, 0, reinterpret_cast<LPARAM>(&scroll));
+  SendMessageW(hwnd_, WM_SETREDRAW, FALSE, 0);
+  std::vector<CHARFORMAT2W> formats;
+  for (const auto& p : paragraphs) {
+    CHARRANGE cr = {static_cast<LONG>(p.first), static_cast<LONG>(p.first + 1)};
+    SendMessageW(hwnd_, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&cr));
+    CHARFORMAT2W cf = {};
+    cf.cbSize = sizeof cf;
+    SendMessageW(hwnd_, EM_GETCHARFORMAT, SCF_SELECTION, reinterpret_cast<LPARAM>(&cf));
+    formats.push_back(cf);
+  }
+  CHARRANGE back = {static_cast<LONG>(selection.first), static_cast<LONG>(selection.first + selection.second)};
+  SendMessageW(hwnd_, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&back));
+  SendMessageW(hwnd_, EM_SETSCROLLPOS, 0, reinterpret_cast<LPARAM>(&scroll));
+  SendMessageW(hwnd_, WM_SETREDRAW, TRUE, 0);
+  InvalidateRect(hwnd_, nullptr, TRUE);
+
+  const int dpiY = std::max(1, GetDeviceCaps(dc, LOGPIXELSY));
+  const LONG width = area.right - area.left;
+  if (width <= 0 || area.bottom <= area.top) return false;
+  if (StartPage(dc) <= 0) return false;
+  SetBkMode(dc, TRANSPARENT);
+  LONG y = area.top;
+  for (size_t i = 0; i < paragraphs.size(); ++i) {
+    const CHARFORMAT2W& cf = formats[i];
+    const LONG twips = cf.yHeight > 0 ? cf.yHeight : 160;
+    UniqueFont font(CreateFontW(-MulDiv(twips, dpiY, 1440), 0, 0, 0, (cf.dwEffects & CFE_BOLD) ? FW_BOLD : FW_NORMAL,
+                                (cf.dwEffects & CFE_ITALIC) ? TRUE : FALSE, (cf.dwEffects & CFE_UNDERLINE) ? TRUE : FALSE,
+                                FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                                DEFAULT_PITCH | FF_SWISS, cf.szFaceName[0] ? cf.szFaceName : L"Arial"));
+    HGDIOBJ old = SelectObject(dc, font.Get());
+    SetTextColor(dc, (cf.dwEffects & CFE_AUTOCOLOR) ? RGB(0, 0, 0) : cf.crTextColor);
+    const std::wstring line = text.substr(paragraphs[i].first, paragraphs[i].second);
+    const wchar_t* shown = line.empty() ? L" " : line.c_str();  // a blank line keeps its height
+    const UINT flags = DT_LEFT | DT_TOP | DT_WORDBREAK | DT_NOPREFIX | DT_EXPANDTABS;
+    RECT r = {area.left, 0, area.right, 0};
+    DrawTextW(dc, shown, -1, &r, flags | DT_CALCRECT);
+    const LONG height = std::min(r.bottom - r.top, area.bottom - area.top);
+    if (y + height > area.bottom && y > area.top) {
+      if (EndPage(dc) <= 0 || StartPage(dc) <= 0) {
+        SelectObject(dc, old);
+        return false;
+      }
+      SetBkMode(dc, TRANSPARENT);
+      y = area.top;
+    }
+    r = {area.left, y, area.right, y + height};
+    DrawTextW(dc, shown, -1, &r, flags);
+    y += height;
+    SelectObject(dc, old);
+  }
+  return EndPage(dc) > 0;
 }
 
 }  // namespace kestrova::app

@@ -44,6 +44,9 @@ class RichLog : public IReportLog {
   bool Print(HDC dc, const std::wstring& jobName, const std::wstring& outputFile);
 
  private:
+  bool PrintFormatted(HDC dc, const RECT& area, LONG length);
+  bool PrintParagraphs(HDC dc, const RECT& area);
+
   HWND hwnd_;
   int updateDepth_ = 0;
   bool takesFocus_ = true;

@@ -8,7 +8,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
+#include <cctype>
 #include <chrono>
 #include <functional>
 #include <memory>
@@ -29,6 +31,7 @@ class ScriptedDialogs : public app::Win32UserDialogs {
  public:
   std::optional<std::wstring> OpenFile, SaveFile;  // nullopt: the user cancels
   std::wstring PrinterName, PrintOutput;
+  bool RealPrintDialog = false;  // the real print dialog instead of PrinterName/PrintOutput
   std::wstring SavePreset;  // what "Sauver sous..." offered
   int SaveDialogs = 0;
   std::vector<std::wstring> Errors;
@@ -39,7 +42,8 @@ class ScriptedDialogs : public app::Win32UserDialogs {
     ++SaveDialogs;
     return SaveFile;
   }
-  std::optional<app::PrintTarget> ChoosePrinter(HWND) override {
+  std::optional<app::PrintTarget> ChoosePrinter(HWND owner) override {
+    if (RealPrintDialog) return Win32UserDialogs::ChoosePrinter(owner);
     app::PrintTarget t;
     t.Dc.Reset(CreateDCW(L"WINSPOOL", PrinterName.c_str(), nullptr, nullptr));
     if (!t.Dc) return std::nullopt;
@@ -195,35 +199,103 @@ class StatusWatch {
   HHOOK hook_;
 };
 
-// Waits on another thread for the real "Confirmation" box and clicks one of its buttons.
-class ConfirmClicker {
+// The visible top-level windows of this process.
+inline std::vector<HWND> OwnTopLevelWindows() {
+  std::vector<HWND> out;
+  EnumWindows(
+      [](HWND h, LPARAM lp) -> BOOL {
+        DWORD pid = 0;
+        GetWindowThreadProcessId(h, &pid);
+        if (pid == GetCurrentProcessId() && IsWindowVisible(h)) reinterpret_cast<std::vector<HWND>*>(lp)->push_back(h);
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&out));
+  return out;
+}
+
+inline std::wstring ClassOf(HWND h) {
+  wchar_t name[128] = {};
+  GetClassNameW(h, name, 128);
+  return name;
+}
+
+inline std::wstring TextOf(HWND h) {
+  wchar_t text[1024] = {};
+  GetWindowTextW(h, text, 1024);
+  return text;
+}
+
+// Drives a modal box from another thread, since the modal loop holds the test's thread:
+// waits for a visible top-level window of this process that `match` recognises, then
+// calls `act` with it (on the driving thread: read its controls, press its buttons) and
+// waits for the box to go away. If the box does not come, or does not go, before the
+// deadline, every box still shown over the test's windows is cancelled, so the modal
+// loop returns and the test fails instead of hanging.
+class DialogDriver {
  public:
-  explicit ConfirmClicker(int button) {
-    thread_ = std::thread([this, button] {
-      auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-      while (std::chrono::steady_clock::now() < deadline) {
-        HWND box = FindWindowW(L"#32770", L"Confirmation");
-        if (box && IsWindowVisible(box)) {
-          wchar_t text[256] = {};
-          GetDlgItemTextW(box, button, text, 256);
-          Caption = text;
-          wchar_t question[512] = {};
-          GetDlgItemTextW(box, 303 /* IDC_CONFIRM_TEXT */, question, 512);
-          Question = question;
-          PostMessageW(GetDlgItem(box, button), BM_CLICK, 0, 0);
-          Clicked = true;
+  DialogDriver(std::function<bool(HWND)> match, std::function<void(HWND)> act, int timeoutMs = 10000) {
+    thread_ = std::thread([this, match = std::move(match), act = std::move(act), timeoutMs] {
+      const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+      HWND box = nullptr;
+      while (!box && std::chrono::steady_clock::now() < deadline) {
+        for (HWND h : OwnTopLevelWindows())
+          if (match(h)) box = h;
+        if (!box) Sleep(10);  // polling another thread's windows, bounded by the deadline
+      }
+      if (box) {
+        Found = true;
+        act(box);
+        while (IsWindow(box) && IsWindowVisible(box) && std::chrono::steady_clock::now() < deadline) Sleep(10);
+        if (!IsWindow(box) || !IsWindowVisible(box)) {
+          Closed = true;
           return;
         }
-        Sleep(10);  // polling another thread's window, bounded by the deadline
       }
+      TimedOut = true;
+      CancelEveryBox();
     });
   }
-  ~ConfirmClicker() { thread_.join(); }
+  ~DialogDriver() { Join(); }
+  void Join() {
+    if (thread_.joinable()) thread_.join();
+  }
+  bool Finished() const { return Closed || TimedOut; }
+
+  std::atomic<bool> Found{false}, Closed{false}, TimedOut{false};
+
+ private:
+  // Every owned top-level window (dialog boxes, message boxes) gets Cancel and a close.
+  static void CancelEveryBox() {
+    for (int round = 0; round < 3; ++round)
+      for (HWND h : OwnTopLevelWindows()) {
+        if (!GetWindow(h, GW_OWNER) && ClassOf(h) != L"#32770") continue;
+        PostMessageW(h, WM_COMMAND, IDCANCEL, 0);
+        PostMessageW(h, WM_CLOSE, 0, 0);
+      }
+  }
+  std::thread thread_;
+};
+
+// Answers the real "Confirmation" box by clicking one of its buttons.
+class ConfirmClicker {
+ public:
+  explicit ConfirmClicker(int button)
+      : driver_([](HWND h) { return ClassOf(h) == L"#32770" && TextOf(h) == L"Confirmation"; },
+                [this, button](HWND box) {
+                  wchar_t text[256] = {};
+                  GetDlgItemTextW(box, button, text, 256);
+                  Caption = text;
+                  wchar_t question[512] = {};
+                  GetDlgItemTextW(box, 303 /* IDC_CONFIRM_TEXT */, question, 512);
+                  Question = question;
+                  PostMessageW(GetDlgItem(box, button), BM_CLICK, 0, 0);
+                  Clicked = true;
+                }) {}
   std::atomic<bool> Clicked{false};
   std::wstring Caption, Question;
 
  private:
-  std::thread thread_;
+  DialogDriver driver_;
 };
 
 }  // namespace kestrova::guitest
