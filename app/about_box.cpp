@@ -15,6 +15,7 @@ namespace {
 const wchar_t kAboutClass[] = L"TfmAbout";
 constexpr int kClientWidth = 305, kClientHeight = 193;
 constexpr UINT_PTR kScrollTimer = 1;
+constexpr int kIconLeft = 16, kIconTop = 16, kIconSize = 32;
 constexpr int kScrollLeft = 8, kScrollTop = 160, kScrollWidth = 200, kScrollHeight = 25;
 
 struct AboutState {
@@ -23,6 +24,7 @@ struct AboutState {
   UniqueFont TitleFont = UniqueFont(CreateArial(24, true));
   UniqueBitmap Backdrop, Bullet;
   UniqueBrush FieldBrush = UniqueBrush(CreateSolidBrush(GetSysColor(COLOR_BTNFACE)));
+  HICON Icon = nullptr;  // shared: never destroyed
   HWND Scroller = nullptr;
   int ScrollOffset = 0;
   bool Done = false;
@@ -52,10 +54,12 @@ void TextAt(HDC dc, int x, int y, const wchar_t* text, COLORREF colour) {
   TextOutW(dc, x, y, text, lstrlenW(text));
 }
 
-void Paint(HWND hwnd, AboutState& s) {
-  PAINTSTRUCT ps;
-  HDC dc = BeginPaint(hwnd, &ps);
+// The box's own drawing: backdrop, icon, title, subtitle, lines, bullets and labels.
+void Paint(HDC dc, AboutState& s) {
   DrawBitmap(dc, s.Backdrop.Get(), 0, 0, kClientWidth, kClientHeight);
+  // The icon is drawn here, over the backdrop, rather than by an icon control, which
+  // would paint a square of its own background around it.
+  if (s.Icon) DrawIconEx(dc, kIconLeft, kIconTop, s.Icon, kIconSize, kIconSize, 0, nullptr, DI_NORMAL);
   SetBkMode(dc, TRANSPARENT);
   // The title: "Kes" in black and "trova" in red, with a raised shadow (light above-left).
   HGDIOBJ oldFont = SelectObject(dc, s.TitleFont.Get());
@@ -81,12 +85,9 @@ void Paint(HWND hwnd, AboutState& s) {
   }
   TextAt(dc, 8, 144, L"Remerciements \u00e0", RGB(0, 0, 0));
   SelectObject(dc, oldFont);
-  EndPaint(hwnd, &ps);
 }
 
-void PaintScroller(HWND hwnd, const AboutState& s) {
-  PAINTSTRUCT ps;
-  HDC dc = BeginPaint(hwnd, &ps);
+void DrawScroller(HWND hwnd, HDC dc, const AboutState& s) {
   RECT rc;
   GetClientRect(hwnd, &rc);
   FillRect(dc, &rc, GetSysColorBrush(COLOR_WINDOW));
@@ -95,17 +96,25 @@ void PaintScroller(HWND hwnd, const AboutState& s) {
   SetTextColor(dc, RGB(0, 0, 255));
   SIZE size = {};
   GetTextExtentPoint32W(dc, kAcknowledgements, lstrlenW(kAcknowledgements), &size);
-  int cycle = size.cx + rc.right;  // the line enters on the right and leaves on the left
-  int x = rc.right - (cycle > 0 ? s.ScrollOffset % cycle : 0);
+  // The line starts in view at the left edge, leaves on the left, and comes back in from
+  // the right.
+  int cycle = size.cx + rc.right;
+  int x = rc.right - (cycle > 0 ? (s.ScrollOffset + rc.right) % cycle : 0);
   TextOutW(dc, x, (rc.bottom - size.cy) / 2, kAcknowledgements, lstrlenW(kAcknowledgements));
   SelectObject(dc, old);
-  EndPaint(hwnd, &ps);
 }
 
 LRESULT CALLBACK ScrollerProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
   auto* s = reinterpret_cast<AboutState*>(GetWindowLongPtrW(GetParent(hwnd), GWLP_USERDATA));
   if (msg == WM_PAINT && s) {
-    PaintScroller(hwnd, *s);
+    PAINTSTRUCT ps;
+    HDC dc = BeginPaint(hwnd, &ps);
+    DrawScroller(hwnd, dc, *s);
+    EndPaint(hwnd, &ps);
+    return 0;
+  }
+  if (msg == WM_PRINTCLIENT && s) {
+    DrawScroller(hwnd, reinterpret_cast<HDC>(wp), *s);
     return 0;
   }
   if (msg == WM_ERASEBKGND) return 1;
@@ -121,11 +130,20 @@ LRESULT CALLBACK AboutProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
       break;
     case WM_PAINT:
       if (s) {
-        Paint(hwnd, *s);
+        PAINTSTRUCT ps;
+        HDC dc = BeginPaint(hwnd, &ps);
+        Paint(dc, *s);
+        EndPaint(hwnd, &ps);
         return 0;
       }
       break;
-    case WM_CTLCOLORSTATIC:  // the three value fields: green text
+    case WM_PRINTCLIENT:
+      if (s) {
+        Paint(reinterpret_cast<HDC>(wp), *s);
+        return 0;
+      }
+      break;
+    case WM_CTLCOLORSTATIC:  // the three value fields (read-only): green text
       SetTextColor(reinterpret_cast<HDC>(wp), RGB(0, 128, 0));
       SetBkColor(reinterpret_cast<HDC>(wp), GetSysColor(COLOR_BTNFACE));
       return reinterpret_cast<LRESULT>(s->FieldBrush.Get());
@@ -177,6 +195,7 @@ void ShowAboutBox(HWND owner, const AboutTexts& texts) {
   s.Texts = texts;
   HINSTANCE inst = GetModuleHandleW(nullptr);
   s.Backdrop.Reset(static_cast<HBITMAP>(LoadImageW(inst, MAKEINTRESOURCEW(IDB_ABOUT_BACKDROP), IMAGE_BITMAP, 0, 0, 0)));
+  s.Icon = static_cast<HICON>(LoadImageW(inst, MAKEINTRESOURCEW(IDI_KESTROVA), IMAGE_ICON, kIconSize, kIconSize, LR_SHARED));
   s.Bullet.Reset(static_cast<HBITMAP>(LoadImageW(inst, MAKEINTRESOURCEW(IDB_ABOUT_BULLET), IMAGE_BITMAP, 0, 0, 0)));
 
   const DWORD style = WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME;
@@ -189,13 +208,14 @@ void ShowAboutBox(HWND owner, const AboutTexts& texts) {
   if (!box) return;
 
   HFONT font = s.Font.Get();
-  HWND icon = Child(box, L"STATIC", nullptr, SS_ICON | SS_REALSIZECONTROL, 0, 16, 16, 32, 32, IDC_ABOUT_ICON, font);
-  SendMessageW(icon, STM_SETICON,
-               reinterpret_cast<WPARAM>(LoadImageW(inst, MAKEINTRESOURCEW(IDI_KESTROVA), IMAGE_ICON, 32, 32, LR_SHARED)), 0);
   const std::wstring* values[3] = {&s.Texts.Version, &s.Texts.Copyright, &s.Texts.Comments};
-  for (int i = 0; i < 3; ++i)
-    Child(box, L"STATIC", values[i]->c_str(), SS_LEFT | SS_NOPREFIX | SS_LEFTNOWORDWRAP, WS_EX_CLIENTEDGE, 112,
-          72 + 16 * i, 177, 16, IDC_ABOUT_VERSION + i, font);
+  // Read-only fields rather than labels: a text longer than the field (the legal notice)
+  // can still be read to its end, and copied.
+  for (int i = 0; i < 3; ++i) {
+    HWND field = Child(box, L"EDIT", values[i]->c_str(), ES_LEFT | ES_READONLY | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE,
+                       112, 72 + 16 * i, 177, 16, IDC_ABOUT_VERSION + i, font);
+    SendMessageW(field, EM_SETMARGINS, EC_LEFTMARGIN | EC_RIGHTMARGIN, MAKELONG(1, 1));
+  }
   s.Scroller = Child(box, L"TfmAboutScroller", nullptr, 0, WS_EX_CLIENTEDGE, kScrollLeft, kScrollTop, kScrollWidth,
                      kScrollHeight, IDC_ABOUT_THANKS, font);
   HWND ok = Child(box, L"BUTTON", L"OK", BS_DEFPUSHBUTTON | WS_TABSTOP, 0, 216, 160, 81, 25, IDOK, font);
