@@ -53,6 +53,7 @@ class MainWindow : private IRunHost {
   bool ActionEnabled(ActionId id) const;
   int SplitterPosition() const { return splitterPos_; }
   const std::wstring& IniFileName() const { return iniFileName_; }
+  const std::wstring& HelpFileName() const { return helpFileName_; }
 
   // The operations of the actions (the table in actions.cpp points at these).
   void ActLogNewExecute();
