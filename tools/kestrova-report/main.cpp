@@ -1,6 +1,7 @@
 // kestrova-report: the console companion. Runs the same analysis as the window's
 // "Démarrer" over this machine (Windows) or a recorded one (--machine DIR, on any system)
 // and writes the report as plain text (each log line as the log holds it) or as RTF.
+#include <algorithm>
 #include <cstdio>
 #include <memory>
 #include <stdexcept>
@@ -15,10 +16,10 @@
 #include "sections/program_version.h"
 #include "sections/report_rtf.h"
 #ifdef _WIN32
-#include <fcntl.h>
-#include <io.h>
+#include <windows.h>
 
 #include "engine/platform/win32/win32_platform.h"
+#include "engine/platform/win32/win32_util.h"
 #endif
 
 namespace {
@@ -44,13 +45,105 @@ class UsageError : public std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
-Options ParseArguments(int argc, char** argv) {
+// --- the console and the arguments ----------------------------------------------------
+// Every text of this program is UTF-8. On Windows the arguments arrive in the ANSI code
+// page (argv) and a console shows its own code page, so both are dealt with here.
+#ifdef _WIN32
+
+// The command line as UTF-8 arguments. The wide command line holds every character the
+// user typed; where it cannot be had (Windows 9x has no CommandLineToArgvW worth the
+// name), argv is taken from the ANSI code page.
+std::vector<std::string> Arguments(int argc, char** argv) {
+  std::vector<std::string> out;
+  using CommandLineToArgvWFn = LPWSTR*(WINAPI*)(LPCWSTR, int*);
+  HMODULE shell = LoadLibraryW(L"shell32.dll");
+  auto toArgv = kestrova::win32::ProcAs<CommandLineToArgvWFn>(shell, "CommandLineToArgvW");
+  const wchar_t* line = (GetVersion() & 0x80000000) ? nullptr : GetCommandLineW();
+  int n = 0;
+  LPWSTR* wide = (toArgv && line && *line) ? toArgv(line, &n) : nullptr;
+  if (wide && n == argc) {
+    for (int i = 0; i < n; ++i) out.push_back(kestrova::win32::NarrowUntilNul(wide[i], 32768));
+  } else {
+    for (int i = 0; i < argc; ++i) {
+      int len = MultiByteToWideChar(CP_ACP, 0, argv[i], -1, nullptr, 0);
+      std::wstring w(static_cast<size_t>(len > 0 ? len : 1), L'\0');
+      if (len > 0) MultiByteToWideChar(CP_ACP, 0, argv[i], -1, &w[0], len);
+      out.push_back(kestrova::win32::NarrowUntilNul(w.c_str(), w.size()));
+    }
+  }
+  if (wide) LocalFree(wide);
+  if (shell) FreeLibrary(shell);
+  return out;
+}
+
+// A path given as UTF-8, for the C library's narrow file functions (the ANSI code page).
+std::string AnsiPath(const std::string& utf8) {
+  const std::wstring w = kestrova::win32::Widen(utf8);
+  int len = WideCharToMultiByte(CP_ACP, 0, w.c_str(), -1, nullptr, 0, nullptr, nullptr);
+  if (len <= 0) return utf8;
+  std::string out(static_cast<size_t>(len), '\0');
+  WideCharToMultiByte(CP_ACP, 0, w.c_str(), -1, &out[0], len, nullptr, nullptr);
+  out.resize(static_cast<size_t>(len - 1));
+  return out;
+}
+
+// Writes UTF-8 text to standard output or error: characters to a console (which shows
+// its own code page), the bytes unchanged to a file or a pipe.
+bool WriteStd(DWORD which, const std::string& text) {
+  HANDLE h = GetStdHandle(which);
+  if (h == INVALID_HANDLE_VALUE || h == nullptr) return false;
+  DWORD mode = 0;
+  if (GetConsoleMode(h, &mode)) {
+    const std::wstring w = kestrova::win32::Widen(text);
+    DWORD written = 0;
+    bool ok = true;
+    for (size_t pos = 0; pos < w.size() && ok; pos += written) {  // in pieces a console takes
+      const DWORD chunk = static_cast<DWORD>(std::min<size_t>(w.size() - pos, 8192));
+      ok = WriteConsoleW(h, w.data() + pos, chunk, &written, nullptr) && written > 0;
+    }
+    if (ok) return true;
+    if (GetLastError() != ERROR_CALL_NOT_IMPLEMENTED) return false;
+    // Windows 9x: no wide console output; the console's code page then.
+    const UINT cp = GetConsoleOutputCP();
+    int len = WideCharToMultiByte(cp, 0, w.data(), static_cast<int>(w.size()), nullptr, 0, nullptr, nullptr);
+    std::string bytes(static_cast<size_t>(len > 0 ? len : 0), '\0');
+    if (len > 0) WideCharToMultiByte(cp, 0, w.data(), static_cast<int>(w.size()), &bytes[0], len, nullptr, nullptr);
+    DWORD done = 0;
+    return WriteFile(h, bytes.data(), static_cast<DWORD>(bytes.size()), &done, nullptr) && done == bytes.size();
+  }
+  DWORD done = 0;
+  for (size_t pos = 0; pos < text.size(); pos += done) {
+    if (!WriteFile(h, text.data() + pos, static_cast<DWORD>(text.size() - pos), &done, nullptr) || done == 0)
+      return false;
+  }
+  return true;
+}
+
+bool WriteOut(const std::string& text) { return WriteStd(STD_OUTPUT_HANDLE, text); }
+void WriteErr(const std::string& text) { WriteStd(STD_ERROR_HANDLE, text); }
+
+FILE* OpenForWriting(const std::string& path) { return _wfopen(kestrova::win32::Widen(path).c_str(), L"wb"); }
+
+#else
+
+std::vector<std::string> Arguments(int argc, char** argv) { return std::vector<std::string>(argv, argv + argc); }
+std::string AnsiPath(const std::string& path) { return path; }
+bool WriteOut(const std::string& text) {
+  return std::fwrite(text.data(), 1, text.size(), stdout) == text.size() && std::fflush(stdout) == 0;
+}
+void WriteErr(const std::string& text) { std::fwrite(text.data(), 1, text.size(), stderr); }
+FILE* OpenForWriting(const std::string& path) { return std::fopen(path.c_str(), "wb"); }
+
+#endif
+
+Options ParseArguments(const std::vector<std::string>& args) {
   Options opt;
-  for (int i = 1; i < argc; ++i) {
-    std::string a = argv[i];
+  const size_t argc = args.size();
+  for (size_t i = 1; i < argc; ++i) {
+    const std::string& a = args[i];
     auto value = [&]() -> std::string {
       if (i + 1 >= argc) throw UsageError("missing value after " + a);
-      return argv[++i];
+      return args[++i];
     };
     if (a == "--help" || a == "-h") opt.Help = true;
     else if (a == "--format") opt.Format = value();
@@ -77,13 +170,8 @@ kestrova::CategoryRows TickedRows(const std::vector<std::string>& only) {
 }
 
 bool WriteAll(const std::string& path, const std::string& data) {
-  if (path.empty()) {
-#ifdef _WIN32
-    _setmode(_fileno(stdout), _O_BINARY);  // the same bytes as on any other system
-#endif
-    return std::fwrite(data.data(), 1, data.size(), stdout) == data.size() && std::fflush(stdout) == 0;
-  }
-  FILE* f = std::fopen(path.c_str(), "wb");
+  if (path.empty()) return WriteOut(data);  // the same bytes as on any other system
+  FILE* f = OpenForWriting(path);
   if (!f) return false;
   bool ok = std::fwrite(data.data(), 1, data.size(), f) == data.size();
   return std::fclose(f) == 0 && ok;
@@ -95,30 +183,30 @@ int main(int argc, char** argv) {
   Options opt;
   kestrova::CategoryRows rows;
   try {
-    opt = ParseArguments(argc, argv);
+    opt = ParseArguments(Arguments(argc, argv));
     if (opt.Help) {
-      std::fputs(kUsage, stdout);
+      WriteOut(kUsage);
       return 0;
     }
     rows = TickedRows(opt.Only);
   } catch (const UsageError& e) {
-    std::fprintf(stderr, "kestrova-report: %s\n%s", e.what(), kUsage);
+    WriteErr(std::string("kestrova-report: ") + e.what() + "\n" + kUsage);
     return 2;
   }
   try {
     std::unique_ptr<kestrova::PlatformHost> host;
     if (!opt.Machine.empty()) {
       try {
-        host = kestrova::LoadRecordedMachine(opt.Machine);
+        host = kestrova::LoadRecordedMachine(AnsiPath(opt.Machine));
       } catch (const std::exception& e) {
-        std::fprintf(stderr, "kestrova-report: cannot read the recorded machine %s: %s\n", opt.Machine.c_str(), e.what());
+        WriteErr("kestrova-report: cannot read the recorded machine " + opt.Machine + ": " + e.what() + "\n");
         return 3;
       }
     } else {
 #ifdef _WIN32
       host = kestrova::MakeWin32Platform();
 #else
-      std::fprintf(stderr, "kestrova-report: this build reads recorded machines only: use --machine DIR\n");
+      WriteErr("kestrova-report: this build reads recorded machines only: use --machine DIR\n");
       return 2;
 #endif
     }
@@ -128,11 +216,11 @@ int main(int argc, char** argv) {
     auto lines = kestrova::BuildReport(&engine, platform, rows, KESTROVA_FILE_VERSION_TEXT);
     std::string data = opt.Format == "rtf" ? kestrova::RenderRtf(lines) : kestrova::RenderText(lines);
     if (!WriteAll(opt.Output, data)) {
-      std::fprintf(stderr, "kestrova-report: cannot write %s\n", opt.Output.empty() ? "standard output" : opt.Output.c_str());
+      WriteErr("kestrova-report: cannot write " + (opt.Output.empty() ? std::string("standard output") : opt.Output) + "\n");
       return 1;
     }
   } catch (const std::exception& e) {
-    std::fprintf(stderr, "kestrova-report: %s\n", e.what());
+    WriteErr(std::string("kestrova-report: ") + e.what() + "\n");
     return 1;
   }
   return 0;
