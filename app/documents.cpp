@@ -21,9 +21,12 @@ std::optional<std::string> ReadWholeFile(const std::wstring& path) {
   win32::UniqueFileHandle f(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                                         FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!f) return std::nullopt;
-  LARGE_INTEGER size = {};
-  if (!GetFileSizeEx(f.Get(), &size) || size.QuadPart > 0x40000000) return std::nullopt;
-  std::string data(static_cast<size_t>(size.QuadPart), '\0');
+  // GetFileSize rather than GetFileSizeEx, which Windows 9x and NT 4.0 lack.
+  DWORD high = 0;
+  SetLastError(NO_ERROR);
+  const DWORD low = GetFileSize(f.Get(), &high);
+  if ((low == INVALID_FILE_SIZE && GetLastError() != NO_ERROR) || high != 0 || low > 0x40000000) return std::nullopt;
+  std::string data(static_cast<size_t>(low), '\0');
   DWORD read = 0;
   if (!data.empty() && (!ReadFile(f.Get(), &data[0], static_cast<DWORD>(data.size()), &read, nullptr) ||
                         read != data.size()))

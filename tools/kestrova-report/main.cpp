@@ -55,10 +55,13 @@ class UsageError : public std::runtime_error {
 // name), argv is taken from the ANSI code page.
 std::vector<std::string> Arguments(int argc, char** argv) {
   std::vector<std::string> out;
+  // Both bound by name: neither is imported, so the program starts wherever they lack.
   using CommandLineToArgvWFn = LPWSTR*(WINAPI*)(LPCWSTR, int*);
-  HMODULE shell = LoadLibraryW(L"shell32.dll");
+  using GetCommandLineWFn = LPWSTR(WINAPI*)();
+  HMODULE shell = LoadLibraryA("shell32.dll");
   auto toArgv = kestrova::win32::ProcAs<CommandLineToArgvWFn>(shell, "CommandLineToArgvW");
-  const wchar_t* line = (GetVersion() & 0x80000000) ? nullptr : GetCommandLineW();
+  auto getLine = kestrova::win32::ProcAs<GetCommandLineWFn>(GetModuleHandleA("kernel32.dll"), "GetCommandLineW");
+  const wchar_t* line = (GetVersion() & 0x80000000) || !getLine ? nullptr : getLine();
   int n = 0;
   LPWSTR* wide = (toArgv && line && *line) ? toArgv(line, &n) : nullptr;
   if (wide && n == argc) {
@@ -95,15 +98,17 @@ bool WriteStd(DWORD which, const std::string& text) {
   DWORD mode = 0;
   if (GetConsoleMode(h, &mode)) {
     const std::wstring w = kestrova::win32::Widen(text);
+    using WriteConsoleWFn = BOOL(WINAPI*)(HANDLE, const void*, DWORD, DWORD*, void*);
+    auto writeConsole = kestrova::win32::ProcAs<WriteConsoleWFn>(GetModuleHandleA("kernel32.dll"), "WriteConsoleW");
     DWORD written = 0;
-    bool ok = true;
+    bool ok = writeConsole != nullptr;
     for (size_t pos = 0; pos < w.size() && ok; pos += written) {  // in pieces a console takes
       const DWORD chunk = static_cast<DWORD>(std::min<size_t>(w.size() - pos, 8192));
-      ok = WriteConsoleW(h, w.data() + pos, chunk, &written, nullptr) && written > 0;
+      ok = writeConsole(h, w.data() + pos, chunk, &written, nullptr) && written > 0;
     }
     if (ok) return true;
-    if (GetLastError() != ERROR_CALL_NOT_IMPLEMENTED) return false;
-    // Windows 9x: no wide console output; the console's code page then.
+    if (writeConsole && GetLastError() != ERROR_CALL_NOT_IMPLEMENTED) return false;
+    // Windows 9x without wide console output: the console's code page then.
     const UINT cp = GetConsoleOutputCP();
     int len = WideCharToMultiByte(cp, 0, w.data(), static_cast<int>(w.size()), nullptr, 0, nullptr, nullptr);
     std::string bytes(static_cast<size_t>(len > 0 ? len : 0), '\0');
