@@ -72,12 +72,34 @@ inline bool PumpUntil(const std::function<bool()>& done, int timeoutMs = 10000) 
 
 inline std::string Utf8(const std::wstring& w) { return app::Narrow(w); }
 
-// A scratch folder under the prefix's temp folder, emptied by nobody (the prefix is the
-// build's own).
+// Deletes a folder and everything in it.
+inline void RemoveTree(const std::wstring& dir) {
+  WIN32_FIND_DATAW fd;
+  HANDLE h = FindFirstFileW((dir + L"\\*").c_str(), &fd);
+  if (h != INVALID_HANDLE_VALUE) {
+    do {
+      const std::wstring name = fd.cFileName;
+      if (name == L"." || name == L"..") continue;
+      const std::wstring path = dir + L"\\" + name;
+      if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+        RemoveTree(path);
+      } else {
+        SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+        DeleteFileW(path.c_str());
+      }
+    } while (FindNextFileW(h, &fd));
+    FindClose(h);
+  }
+  RemoveDirectoryW(dir.c_str());
+}
+
+// An empty scratch folder under the prefix's temp folder. Wine hands out the same process
+// ids run after run, so what an earlier run left in a folder of the same name goes first.
 inline std::wstring ScratchDir(const std::wstring& name) {
   wchar_t tmp[MAX_PATH];
   GetTempPathW(MAX_PATH, tmp);
   std::wstring dir = std::wstring(tmp) + L"kestrova-gui-" + name + L"-" + std::to_wstring(GetCurrentProcessId());
+  RemoveTree(dir);
   CreateDirectoryW(dir.c_str(), nullptr);
   return dir + L"\\";
 }
