@@ -4,6 +4,7 @@
 
 #include <memory>
 
+#include "engine/platform/win32/api_family.h"
 #include "engine/platform/win32/handles.h"
 #include "engine/platform/win32/win32_util.h"
 
@@ -57,7 +58,7 @@ bool Readable(DWORD protect) {
 }  // namespace
 
 std::optional<std::vector<uint8_t>> Win32Firmware::MapPhysicalView(uint64_t base, uint32_t length) {
-  HMODULE ntdll = ::GetModuleHandleW(L"ntdll.dll");
+  HMODULE ntdll = ::GetModuleHandleA("ntdll.dll");
   auto open = ProcAs<NtOpenSectionFn>(ntdll, "NtOpenSection");
   auto close = ProcAs<NtCloseFn>(ntdll, "NtClose");
   if (!open || !close || length == 0) return std::nullopt;
@@ -95,35 +96,51 @@ std::optional<std::vector<uint8_t>> Win32Firmware::ReadLinear(uint64_t address, 
 }
 
 bool Win32Firmware::DirectoryExists(const std::string& path) {
-  const DWORD a = ::GetFileAttributesW(Widen(path).c_str());
+  const DWORD a = WithApi([&](auto api) {
+    using Api = decltype(api);
+    return Api::FileAttributes(Api::In(path).c_str());
+  });
   return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY);
 }
 
 bool Win32Firmware::MakeDirectory(const std::string& path) {
-  return ::CreateDirectoryW(Widen(path).c_str(), nullptr) != 0;
+  return WithApi([&](auto api) {
+    using Api = decltype(api);
+    return Api::MakeFolder(Api::In(path).c_str()) != 0;
+  });
 }
 
 bool Win32Firmware::RemoveEmptyDirectory(const std::string& path) {
-  return ::RemoveDirectoryW(Widen(path).c_str()) != 0;
+  return WithApi([&](auto api) {
+    using Api = decltype(api);
+    return Api::RemoveFolder(Api::In(path).c_str()) != 0;
+  });
 }
 
+namespace {
+UniqueFileHandle OpenScratchFile(const std::string& path, DWORD access, DWORD disposition) {
+  return WithApi([&](auto api) {
+    using Api = decltype(api);
+    return UniqueFileHandle(Api::OpenFileHandle(Api::In(path).c_str(), access, FILE_SHARE_READ, disposition));
+  });
+}
+}  // namespace
+
 bool Win32Firmware::WriteNewFile(const std::string& path, const std::vector<uint8_t>& bytes) {
-  UniqueResource<FileHandleTraits> file(::CreateFileW(Widen(path).c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
-                                                      CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+  UniqueFileHandle file = OpenScratchFile(path, GENERIC_WRITE, CREATE_ALWAYS);
   if (!file) return false;
   DWORD written = 0;
   const bool ok = ::WriteFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
                   written == bytes.size();
   if (!ok) {
     file.Reset();
-    ::DeleteFileW(Widen(path).c_str());  // an incomplete program must not stay behind
+    RemoveFile(path);  // an incomplete program must not stay behind
   }
   return ok;
 }
 
 std::optional<std::vector<uint8_t>> Win32Firmware::ReadFileHead(const std::string& path, uint32_t maxBytes) {
-  UniqueResource<FileHandleTraits> file(::CreateFileW(Widen(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                                                      OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  UniqueFileHandle file = OpenScratchFile(path, GENERIC_READ, OPEN_EXISTING);
   if (!file) return std::nullopt;
   std::vector<uint8_t> bytes(maxBytes, 0);
   DWORD total = 0;
@@ -136,18 +153,25 @@ std::optional<std::vector<uint8_t>> Win32Firmware::ReadFileHead(const std::strin
   return bytes;
 }
 
-bool Win32Firmware::RemoveFile(const std::string& path) { return ::DeleteFileW(Widen(path).c_str()) != 0; }
+bool Win32Firmware::RemoveFile(const std::string& path) {
+  return WithApi([&](auto api) {
+    using Api = decltype(api);
+    return Api::RemoveFile(Api::In(path).c_str()) != 0;
+  });
+}
 
 bool Win32Firmware::RunHidden(const std::string& commandLine, uint32_t timeoutMs) {
-  STARTUPINFOW si{};
-  si.cb = sizeof si;
-  si.dwFlags = STARTF_USESHOWWINDOW;
-  si.wShowWindow = SW_HIDE;
   PROCESS_INFORMATION pi{};
-  std::wstring line = Widen(commandLine);
-  if (!::CreateProcessW(nullptr, &line[0], nullptr, nullptr, FALSE, CREATE_NEW_CONSOLE | CREATE_NEW_PROCESS_GROUP,
-                        nullptr, nullptr, &si, &pi))
-    return false;
+  const bool started = WithApi([&](auto api) {
+    using Api = decltype(api);
+    typename Api::StartupInfo si{};
+    si.cb = sizeof si;
+    si.dwFlags = STARTF_USESHOWWINDOW;
+    si.wShowWindow = SW_HIDE;
+    typename Api::Text line = Api::In(commandLine);  // CreateProcess may write into it
+    return Api::StartProcess(&line[0], CREATE_NEW_CONSOLE | CREATE_NEW_PROCESS_GROUP, &si, &pi) != FALSE;
+  });
+  if (!started) return false;
   UniqueResource<KernelHandleTraits> process(pi.hProcess), thread(pi.hThread);
   return ::WaitForSingleObject(process.Get(), timeoutMs) == WAIT_OBJECT_0;
 }

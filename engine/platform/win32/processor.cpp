@@ -53,7 +53,7 @@ DWORD WINAPI ClockThread(LPVOID param) {
 }  // namespace
 
 Win32Processor::Win32Processor() {
-  if (HMODULE kernel = GetModuleHandleW(L"KERNEL32.DLL")) {
+  if (HMODULE kernel = GetModuleHandleA("KERNEL32.DLL")) {
     setAffinity_ = reinterpret_cast<SetAffinityFn>(
         reinterpret_cast<void*>(GetProcAddress(kernel, "SetProcessAffinityMask")));
     getAffinity_ = reinterpret_cast<GetAffinityFn>(

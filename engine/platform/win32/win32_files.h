@@ -13,8 +13,4 @@ class Win32Files final : public IFiles {
   std::optional<VersionResource> ReadVersionResource(const std::string& path) const override;
 };
 
-// The version resource of a file named in UTF-16 (shared with the system facts, which
-// read kernel32.dll's).
-std::optional<VersionResource> ReadVersionResourceOf(const std::wstring& path);
-
 }  // namespace kestrova::win32

@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include "engine/platform/win32/api_family.h"
 #include "engine/platform/win32/handles.h"
 #include "engine/platform/win32/win32_util.h"
 
@@ -25,14 +26,19 @@ HKEY RootHandle(RootKey root) {
   return nullptr;
 }
 
-UniqueHKey OpenKey(RootKey root, const std::string& path) {
+// Keys are opened with plain KEY_READ. A 32-bit build on a 64-bit Windows (XP x64,
+// Server 2003 x64) therefore sees the 32-bit view, HKLM\SOFTWARE being redirected to
+// HKLM\SOFTWARE\Wow6432Node: that is deliberate, the engine reports what a 32-bit
+// program sees (KEY_WOW64_64KEY would also be refused by Windows 2000 and older).
+template <typename Api>
+UniqueHKey OpenKey(Api, RootKey root, const std::string& path) {
   UniqueHKey key;
   HKEY parent = RootHandle(root);
   if (!parent) return key;
   // The registry refuses "\SOFTWARE\..." (ERROR_BAD_PATHNAME); the engine writes paths
   // both ways.
-  std::wstring subKey = Widen(StripLeadingBackslash(path));
-  if (::RegOpenKeyExW(parent, subKey.c_str(), 0, KEY_READ, key.Put()) != ERROR_SUCCESS)
+  typename Api::Text subKey = Api::In(StripLeadingBackslash(path));
+  if (Api::OpenKey(parent, subKey.c_str(), KEY_READ, key.Put()) != ERROR_SUCCESS)
     key.Release();  // a failed open leaves the slot undefined: never close it
   return key;
 }
@@ -41,10 +47,11 @@ bool IsStringType(DWORD type) { return type == REG_SZ || type == REG_EXPAND_SZ |
 
 // Enumerates names with RegEnumKeyEx / RegEnumValue, growing the name buffer when a name
 // is longer than RegQueryInfoKey announced (Windows 9x under-reports it).
-template <typename Enum>
-std::vector<std::string> EnumNames(DWORD announcedMax, Enum enumerate) {
+template <typename Api, typename Enum>
+std::vector<std::string> EnumNames(Api, DWORD announcedMax, Enum enumerate) {
+  using Char = typename Api::Char;
   std::vector<std::string> names;
-  std::wstring buffer(announcedMax + 1 > 256 ? announcedMax + 1 : 256, L'\0');
+  std::basic_string<Char> buffer(announcedMax + 1 > 256 ? announcedMax + 1 : 256, Char());
   for (DWORD index = 0;; ++index) {
     LONG rc = ERROR_MORE_DATA;
     DWORD length = 0;
@@ -54,7 +61,7 @@ std::vector<std::string> EnumNames(DWORD announcedMax, Enum enumerate) {
       if (rc == ERROR_MORE_DATA) buffer.resize(buffer.size() * 2);
     }
     if (rc != ERROR_SUCCESS) break;  // ERROR_NO_MORE_ITEMS, or a key that went away
-    names.push_back(Narrow(buffer.data(), length < buffer.size() ? length : buffer.size()));
+    names.push_back(Api::Out(buffer.data(), length < buffer.size() ? length : buffer.size()));
   }
   return names;
 }
@@ -62,69 +69,78 @@ std::vector<std::string> EnumNames(DWORD announcedMax, Enum enumerate) {
 }  // namespace
 
 bool Win32Registry::KeyExists(RootKey root, const std::string& path) const {
-  return OpenKey(root, path).IsValid();
+  return WithApi([&](auto api) { return OpenKey(api, root, path).IsValid(); });
 }
 
 std::optional<RegValue> Win32Registry::QueryValue(RootKey root, const std::string& path,
                                                   const std::string& name) const {
-  UniqueHKey key = OpenKey(root, path);
-  if (!key) return std::nullopt;
-  std::wstring valueName = Widen(name);
+  return WithApi([&](auto api) -> std::optional<RegValue> {
+    using Api = decltype(api);
+    using Char = typename Api::Char;
+    UniqueHKey key = OpenKey(api, root, path);
+    if (!key) return std::nullopt;
+    typename Api::Text valueName = Api::In(name);
 
-  DWORD type = REG_NONE;
-  DWORD size = 0;
-  LONG rc = ::RegQueryValueExW(key.Get(), valueName.c_str(), nullptr, &type, nullptr, &size);
-  if (rc != ERROR_SUCCESS && rc != ERROR_MORE_DATA) return std::nullopt;
+    DWORD type = REG_NONE;
+    DWORD size = 0;
+    LONG rc = Api::QueryValue(key.Get(), valueName.c_str(), &type, nullptr, &size);
+    if (rc != ERROR_SUCCESS && rc != ERROR_MORE_DATA) return std::nullopt;
 
-  std::vector<BYTE> data;
-  for (int attempt = 0; attempt < kMaxAttempts; ++attempt) {
-    // Two spare bytes: a string stored without its terminator can then be read whole and
-    // still leave room; the size the call reports is what is kept.
-    data.assign(static_cast<size_t>(size) + sizeof(wchar_t), 0);
-    DWORD got = static_cast<DWORD>(data.size());
-    rc = ::RegQueryValueExW(key.Get(), valueName.c_str(), nullptr, &type, data.data(), &got);
-    if (rc == ERROR_SUCCESS) {
-      data.resize(got < data.size() ? got : data.size());
-      break;
+    std::vector<BYTE> data;
+    for (int attempt = 0; attempt < kMaxAttempts; ++attempt) {
+      // One spare character: a string stored without its terminator can then be read
+      // whole and still leave room; the size the call reports is what is kept.
+      data.assign(static_cast<size_t>(size) + sizeof(Char), 0);
+      DWORD got = static_cast<DWORD>(data.size());
+      rc = Api::QueryValue(key.Get(), valueName.c_str(), &type, data.data(), &got);
+      if (rc == ERROR_SUCCESS) {
+        data.resize(got < data.size() ? got : data.size());
+        break;
+      }
+      if (rc != ERROR_MORE_DATA) return std::nullopt;
+      size = got > size ? got : size * 2 + 256;  // the value grew between the two calls
     }
-    if (rc != ERROR_MORE_DATA) return std::nullopt;
-    size = got > size ? got : size * 2 + 256;  // the value grew between the two calls
-  }
-  if (rc != ERROR_SUCCESS) return std::nullopt;
+    if (rc != ERROR_SUCCESS) return std::nullopt;
 
-  RegValue value;
-  value.Type = type;
-  if (IsStringType(type)) {
-    // UTF-16 as stored, NULs included, so the layout stays the one Windows keeps.
-    std::string text = Narrow(reinterpret_cast<const wchar_t*>(data.data()), data.size() / sizeof(wchar_t));
-    value.Data.assign(text.begin(), text.end());
-  } else {
-    value.Data.assign(data.begin(), data.end());
-  }
-  return value;
+    RegValue value;
+    value.Type = type;
+    if (IsStringType(type)) {
+      // Converted as stored, NULs included, so the layout stays the one Windows keeps
+      // (UTF-16 from the wide calls, the system code page from the ANSI ones).
+      std::string text = Api::Out(reinterpret_cast<const Char*>(data.data()), data.size() / sizeof(Char));
+      value.Data.assign(text.begin(), text.end());
+    } else {
+      value.Data.assign(data.begin(), data.end());
+    }
+    return value;
+  });
 }
 
 std::vector<std::string> Win32Registry::SubKeyNames(RootKey root, const std::string& path) const {
-  UniqueHKey key = OpenKey(root, path);
-  if (!key) return {};
-  DWORD maxName = 0;
-  ::RegQueryInfoKeyW(key.Get(), nullptr, nullptr, nullptr, nullptr, &maxName, nullptr, nullptr,
-                     nullptr, nullptr, nullptr, nullptr);
-  HKEY h = key.Get();
-  return EnumNames(maxName, [h](DWORD index, wchar_t* buffer, DWORD* length) {
-    return ::RegEnumKeyExW(h, index, buffer, length, nullptr, nullptr, nullptr, nullptr);
+  return WithApi([&](auto api) -> std::vector<std::string> {
+    using Api = decltype(api);
+    UniqueHKey key = OpenKey(api, root, path);
+    if (!key) return {};
+    DWORD maxName = 0;
+    Api::QueryKeyInfo(key.Get(), &maxName, nullptr);
+    HKEY h = key.Get();
+    return EnumNames(api, maxName, [h](DWORD index, typename Api::Char* buffer, DWORD* length) {
+      return Api::EnumKey(h, index, buffer, length);
+    });
   });
 }
 
 std::vector<std::string> Win32Registry::ValueNames(RootKey root, const std::string& path) const {
-  UniqueHKey key = OpenKey(root, path);
-  if (!key) return {};
-  DWORD maxName = 0;
-  ::RegQueryInfoKeyW(key.Get(), nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
-                     &maxName, nullptr, nullptr, nullptr);
-  HKEY h = key.Get();
-  return EnumNames(maxName, [h](DWORD index, wchar_t* buffer, DWORD* length) {
-    return ::RegEnumValueW(h, index, buffer, length, nullptr, nullptr, nullptr, nullptr);
+  return WithApi([&](auto api) -> std::vector<std::string> {
+    using Api = decltype(api);
+    UniqueHKey key = OpenKey(api, root, path);
+    if (!key) return {};
+    DWORD maxName = 0;
+    Api::QueryKeyInfo(key.Get(), nullptr, &maxName);
+    HKEY h = key.Get();
+    return EnumNames(api, maxName, [h](DWORD index, typename Api::Char* buffer, DWORD* length) {
+      return Api::EnumValue(h, index, buffer, length);
+    });
   });
 }
 

@@ -4,6 +4,7 @@
 #include <objbase.h>
 #include <shlobj.h>
 
+#include "engine/platform/win32/api_family.h"
 #include "engine/platform/win32/handles.h"
 #include "engine/platform/win32/win32_util.h"
 
@@ -36,16 +37,19 @@ std::optional<std::string> Win32Shell::SpecialFolderPath(int csidl) const {
     pidl.Release();  // whatever a failed call left there is not ours
     return std::nullopt;
   }
-  wchar_t path[MAX_PATH + 1] = {};
-  if (!::SHGetPathFromIDListW(pidl.Get(), path)) return std::nullopt;
-  return NarrowUntilNul(path, MAX_PATH);
+  return WithApi([&](auto api) -> std::optional<std::string> {
+    using Api = decltype(api);
+    typename Api::Char path[MAX_PATH + 1] = {};
+    if (!Api::PathFromItemList(pidl.Get(), path)) return std::nullopt;
+    return Api::OutUntilNul(path, MAX_PATH);
+  });
 }
 
 // SHGetSpecialFolderPathA, looked up at run time (shell32 of the first 9x releases lacks
 // it), with a 4096-character buffer and fCreate false. The ANSI text is converted from
 // the system code page.
 std::optional<std::string> Win32Shell::SpecialFolderPathNoCreate(int csidl) const {
-  UniqueLibrary shell32(::LoadLibraryW(L"shell32.dll"));
+  UniqueLibrary shell32(::LoadLibraryA("shell32.dll"));
   if (!shell32) return std::nullopt;
   using Fn = BOOL(WINAPI*)(HWND, LPSTR, int, BOOL);
   Fn get = ProcAs<Fn>(shell32.Get(), "SHGetSpecialFolderPathA");
@@ -53,11 +57,7 @@ std::optional<std::string> Win32Shell::SpecialFolderPathNoCreate(int csidl) cons
   if (!get) return std::nullopt;
   std::string buffer(4096, '\0');
   if (!get(nullptr, &buffer[0], csidl, FALSE)) return std::nullopt;
-  buffer.resize(std::char_traits<char>::length(buffer.c_str()));
-  int n = ::MultiByteToWideChar(CP_ACP, 0, buffer.data(), static_cast<int>(buffer.size()), nullptr, 0);
-  std::wstring wide(static_cast<size_t>(n), L'\0');
-  if (n > 0) ::MultiByteToWideChar(CP_ACP, 0, buffer.data(), static_cast<int>(buffer.size()), &wide[0], n);
-  return Narrow(wide);
+  return AnsiToUtf8UntilNul(buffer.data(), buffer.size());
 }
 
 }  // namespace kestrova::win32

@@ -4,6 +4,7 @@
 
 #include <cstddef>
 
+#include "engine/platform/win32/api_family.h"
 #include "engine/platform/win32/handles.h"
 #include "engine/platform/win32/win32_files.h"
 #include "engine/platform/win32/win32_util.h"
@@ -83,51 +84,64 @@ constexpr LCTYPE kMonthNames[12] = {
     LOCALE_SMONTHNAME5, LOCALE_SMONTHNAME6, LOCALE_SMONTHNAME7,  LOCALE_SMONTHNAME8,
     LOCALE_SMONTHNAME9, LOCALE_SMONTHNAME10, LOCALE_SMONTHNAME11, LOCALE_SMONTHNAME12};
 
-std::optional<std::string> LocaleText(LCTYPE type) {
-  int size = ::GetLocaleInfoW(LOCALE_USER_DEFAULT, type, nullptr, 0);  // with the NUL
+template <typename Api>
+std::optional<std::string> LocaleText(Api, LCTYPE type) {
+  int size = Api::LocaleInfo(LOCALE_USER_DEFAULT, type, nullptr, 0);  // with the NUL
   if (size <= 0) return std::nullopt;
-  std::wstring buffer(static_cast<size_t>(size), L'\0');
-  int got = ::GetLocaleInfoW(LOCALE_USER_DEFAULT, type, &buffer[0], size);
+  typename Api::Text buffer(static_cast<size_t>(size), typename Api::Char());
+  int got = Api::LocaleInfo(LOCALE_USER_DEFAULT, type, &buffer[0], size);
   if (got <= 0) return std::nullopt;
-  return NarrowUntilNul(buffer.data(), static_cast<size_t>(got));
+  return Api::OutUntilNul(buffer.data(), static_cast<size_t>(got));
 }
 
-std::string GrownText(std::optional<std::wstring> text) {
-  return text ? Narrow(*text) : std::string();
+// A folder of the GetWindowsDirectory kind, read with `call(api, buffer, size)`.
+template <typename Call>
+std::string FolderText(Call call) {
+  return WithApi([&](auto api) {
+    using Api = decltype(api);
+    auto text = ReadGrowing<typename Api::Char>(
+        [&](typename Api::Char* b, DWORD n) { return static_cast<DWORD>(call(api, b, n)); });
+    return text ? Api::Out(text->data(), text->size()) : std::string();
+  });
 }
 
 }  // namespace
 
 VersionFacts Win32System::Version() const {
-  VersionFacts facts;
-  OSVERSIONINFOEXW ex{};
-  ex.dwOSVersionInfoSize = sizeof ex;
-  bool extended = ::GetVersionExW(reinterpret_cast<OSVERSIONINFOW*>(&ex)) != FALSE;
-  if (!extended) {
-    // Windows 95/98 and NT 4 before SP6 only know the short record.
-    ex = OSVERSIONINFOEXW{};
-    ex.dwOSVersionInfoSize = sizeof(OSVERSIONINFOW);
-    if (!::GetVersionExW(reinterpret_cast<OSVERSIONINFOW*>(&ex))) return facts;
-  }
-  facts.MajorVersion = ex.dwMajorVersion;
-  facts.MinorVersion = ex.dwMinorVersion;
-  facts.BuildNumber = ex.dwBuildNumber;
-  facts.PlatformId = ex.dwPlatformId;
-  facts.CSDVersion = NarrowUntilNul(ex.szCSDVersion, sizeof ex.szCSDVersion / sizeof ex.szCSDVersion[0]);
-  facts.HasExtended = extended;
-  if (extended) {
-    facts.ServicePackMajor = ex.wServicePackMajor;
-    facts.ServicePackMinor = ex.wServicePackMinor;
-    facts.SuiteMask = ex.wSuiteMask;
-    facts.ProductType = ex.wProductType;
-  }
-  return facts;
+  return WithApi([](auto api) {
+    using Api = decltype(api);
+    using Info = typename Api::VersionInfo;  // OSVERSIONINFOEX of the family
+    VersionFacts facts;
+    Info ex{};
+    ex.dwOSVersionInfoSize = sizeof ex;
+    bool extended = Api::Version(&ex) != FALSE;
+    if (!extended) {
+      // Windows 95/98 and NT 4 before SP6 only know the short record, which is the
+      // start of the long one.
+      ex = Info{};
+      ex.dwOSVersionInfoSize = offsetof(Info, wServicePackMajor);
+      if (!Api::Version(&ex)) return facts;
+    }
+    facts.MajorVersion = ex.dwMajorVersion;
+    facts.MinorVersion = ex.dwMinorVersion;
+    facts.BuildNumber = ex.dwBuildNumber;
+    facts.PlatformId = ex.dwPlatformId;
+    facts.CSDVersion = Api::OutUntilNul(ex.szCSDVersion, sizeof ex.szCSDVersion / sizeof ex.szCSDVersion[0]);
+    facts.HasExtended = extended;
+    if (extended) {
+      facts.ServicePackMajor = ex.wServicePackMajor;
+      facts.ServicePackMinor = ex.wServicePackMinor;
+      facts.SuiteMask = ex.wSuiteMask;
+      facts.ProductType = ex.wProductType;
+    }
+    return facts;
+  });
 }
 
 SystemFacts Win32System::SystemInfo() const {
   SYSTEM_INFO si{};
   // The native view tells an x64 Windows under a 32-bit build; only XP and later have it.
-  auto native = ProcAs<GetNativeSystemInfoFn>(::GetModuleHandleW(L"kernel32.dll"), "GetNativeSystemInfo");
+  auto native = ProcAs<GetNativeSystemInfoFn>(::GetModuleHandleA("kernel32.dll"), "GetNativeSystemInfo");
   if (native)
     native(&si);
   else
@@ -143,37 +157,43 @@ SystemFacts Win32System::SystemInfo() const {
 }
 
 std::optional<std::string> Win32System::ComputerName() const {
-  std::wstring buffer(MAX_COMPUTERNAME_LENGTH + 1, L'\0');
-  for (int attempt = 0; attempt < 4; ++attempt) {
-    DWORD size = static_cast<DWORD>(buffer.size());
-    if (::GetComputerNameW(&buffer[0], &size)) return Narrow(buffer.data(), size);
-    if (::GetLastError() != ERROR_BUFFER_OVERFLOW || size <= buffer.size()) return std::nullopt;
-    buffer.resize(size);
-  }
-  return std::nullopt;
+  return WithApi([](auto api) -> std::optional<std::string> {
+    using Api = decltype(api);
+    typename Api::Text buffer(MAX_COMPUTERNAME_LENGTH + 1, typename Api::Char());
+    for (int attempt = 0; attempt < 4; ++attempt) {
+      DWORD size = static_cast<DWORD>(buffer.size());
+      if (Api::ComputerName(&buffer[0], &size)) return Api::OutUntilNul(buffer.data(), size);
+      if (::GetLastError() != ERROR_BUFFER_OVERFLOW || size <= buffer.size()) return std::nullopt;
+      buffer.resize(size);
+    }
+    return std::nullopt;
+  });
 }
 
 std::optional<std::string> Win32System::UserName() const {
-  std::wstring buffer(257, L'\0');  // UNLEN + 1
-  for (int attempt = 0; attempt < 4; ++attempt) {
-    DWORD size = static_cast<DWORD>(buffer.size());
-    if (::GetUserNameW(&buffer[0], &size)) return NarrowUntilNul(buffer.data(), buffer.size());
-    if (::GetLastError() != ERROR_INSUFFICIENT_BUFFER || size <= buffer.size()) return std::nullopt;
-    buffer.resize(size);
-  }
-  return std::nullopt;
+  return WithApi([](auto api) -> std::optional<std::string> {
+    using Api = decltype(api);
+    typename Api::Text buffer(257, typename Api::Char());  // UNLEN + 1
+    for (int attempt = 0; attempt < 4; ++attempt) {
+      DWORD size = static_cast<DWORD>(buffer.size());
+      if (Api::UserName(&buffer[0], &size)) return Api::OutUntilNul(buffer.data(), buffer.size());
+      if (::GetLastError() != ERROR_INSUFFICIENT_BUFFER || size <= buffer.size()) return std::nullopt;
+      buffer.resize(size);
+    }
+    return std::nullopt;
+  });
 }
 
 std::string Win32System::WindowsDirectory() const {
-  return GrownText(ReadGrowing([](wchar_t* b, DWORD n) { return ::GetWindowsDirectoryW(b, n); }));
+  return FolderText([](auto api, auto* b, DWORD n) { return decltype(api)::WindowsFolder(b, n); });
 }
 
 std::string Win32System::SystemDirectory() const {
-  return GrownText(ReadGrowing([](wchar_t* b, DWORD n) { return ::GetSystemDirectoryW(b, n); }));
+  return FolderText([](auto api, auto* b, DWORD n) { return decltype(api)::SystemFolder(b, n); });
 }
 
 std::string Win32System::TempPath() const {
-  return GrownText(ReadGrowing([](wchar_t* b, DWORD n) { return ::GetTempPathW(n, b); }));
+  return FolderText([](auto api, auto* b, DWORD n) { return decltype(api)::TempFolder(b, n); });
 }
 
 uint32_t Win32System::TickCount() const { return ::GetTickCount(); }
@@ -196,58 +216,73 @@ LocalTime Win32System::Now() const {
 uint16_t Win32System::SystemDefaultLangID() const { return ::GetSystemDefaultLangID(); }
 
 LocaleFacts Win32System::Locale() const {
-  LocaleFacts f;
-  if (auto s = LocaleText(LOCALE_SDECIMAL)) f.DecimalSeparator = *s;
-  if (auto s = LocaleText(LOCALE_SDATE)) f.DateSeparator = *s;
-  if (auto s = LocaleText(LOCALE_STIME)) f.TimeSeparator = *s;
-  for (size_t i = 0; i < 7; ++i) f.DayNames[i] = LocaleText(kDayNames[i]).value_or("");
-  for (size_t i = 0; i < 12; ++i) f.MonthNames[i] = LocaleText(kMonthNames[i]).value_or("");
-  for (const LocaleItem& item : kLocaleItems)
-    if (auto s = LocaleText(item.Type)) f.Values[item.Name] = *s;
-  return f;
+  return WithApi([](auto api) {
+    LocaleFacts f;
+    if (auto s = LocaleText(api, LOCALE_SDECIMAL)) f.DecimalSeparator = *s;
+    if (auto s = LocaleText(api, LOCALE_SDATE)) f.DateSeparator = *s;
+    if (auto s = LocaleText(api, LOCALE_STIME)) f.TimeSeparator = *s;
+    for (size_t i = 0; i < 7; ++i) f.DayNames[i] = LocaleText(api, kDayNames[i]).value_or("");
+    for (size_t i = 0; i < 12; ++i) f.MonthNames[i] = LocaleText(api, kMonthNames[i]).value_or("");
+    for (const LocaleItem& item : kLocaleItems)
+      if (auto s = LocaleText(api, item.Type)) f.Values[item.Name] = *s;
+    return f;
+  });
 }
 
 std::string Win32System::EnvironmentBlock() const {
-  wchar_t* block = ::GetEnvironmentStringsW();
-  if (!block) return std::string(1, '\0');
-  // Strings end with a NUL each; an empty string ends the block.
-  size_t n = 0;
-  while (block[n] != L'\0') {
-    while (block[n] != L'\0') ++n;
-    ++n;
-  }
-  std::string out = Narrow(block, n);
-  out += '\0';
-  ::FreeEnvironmentStringsW(block);
-  return out;
+  return WithApi([](auto api) {
+    using Api = decltype(api);
+    using Char = typename Api::Char;
+    Char* block = Api::Environment();
+    if (!block) return std::string(1, '\0');
+    // Strings end with a NUL each; an empty string ends the block.
+    size_t n = 0;
+    while (block[n] != Char()) {
+      while (block[n] != Char()) ++n;
+      ++n;
+    }
+    std::string out = Api::Out(block, n);
+    out += '\0';
+    Api::FreeEnvironment(block);
+    return out;
+  });
 }
 
 std::optional<std::string> Win32System::EnvironmentVariable(const std::string& name) const {
-  std::wstring wide = Widen(name);
-  std::wstring buffer(256, L'\0');
-  for (int attempt = 0; attempt < 8; ++attempt) {
-    ::SetLastError(ERROR_SUCCESS);
-    DWORD size = static_cast<DWORD>(buffer.size());
-    DWORD n = ::GetEnvironmentVariableW(wide.c_str(), &buffer[0], size);
-    if (n == 0) {
-      // A variable set to "" also answers 0; only ERROR_ENVVAR_NOT_FOUND means absent.
-      if (::GetLastError() == ERROR_ENVVAR_NOT_FOUND) return std::nullopt;
-      return std::string();
+  return WithApi([&](auto api) -> std::optional<std::string> {
+    using Api = decltype(api);
+    typename Api::Text native = Api::In(name);
+    typename Api::Text buffer(256, typename Api::Char());
+    for (int attempt = 0; attempt < 8; ++attempt) {
+      ::SetLastError(ERROR_SUCCESS);
+      DWORD size = static_cast<DWORD>(buffer.size());
+      DWORD n = Api::EnvironmentVariable(native.c_str(), &buffer[0], size);
+      if (n == 0) {
+        // A variable set to "" also answers 0; only ERROR_ENVVAR_NOT_FOUND means absent.
+        if (::GetLastError() == ERROR_ENVVAR_NOT_FOUND) return std::nullopt;
+        return std::string();
+      }
+      if (n < size) return Api::Out(buffer.data(), n);
+      buffer.resize(n + 1);
     }
-    if (n < size) return Narrow(buffer.data(), n);
-    buffer.resize(n + 1);
-  }
-  return std::nullopt;
+    return std::nullopt;
+  });
 }
 
 int Win32System::ServerR2Metric() const { return ::GetSystemMetrics(SM_SERVERR2); }
 
 uint32_t Win32System::KernelVersionHigh() const {
-  HMODULE kernel = ::GetModuleHandleW(L"kernel32.dll");
+  HMODULE kernel = ::GetModuleHandleA("kernel32.dll");
   if (!kernel) return 0;
-  auto path = ReadGrowing([kernel](wchar_t* b, DWORD n) { return ::GetModuleFileNameW(kernel, b, n); });
+  std::optional<std::string> path = WithApi([kernel](auto api) -> std::optional<std::string> {
+    using Api = decltype(api);
+    auto text = ReadGrowing<typename Api::Char>(
+        [kernel](typename Api::Char* b, DWORD n) { return Api::ModulePath(kernel, b, n); });
+    if (!text) return std::nullopt;
+    return Api::Out(text->data(), text->size());
+  });
   if (!path) return 0;
-  auto res = ReadVersionResourceOf(*path);
+  auto res = Win32Files().ReadVersionResource(*path);
   return res && res->HasFixedInfo ? res->FileVersionMS : 0;
 }
 

@@ -29,10 +29,11 @@ Fn ProcAs(HMODULE module, const char* name) {
 // For the API family that answers the length without the NUL when the buffer was big
 // enough, and a bigger number (the size needed, or the buffer size when it truncates)
 // otherwise: GetWindowsDirectory, GetTempPath, GetModuleFileName, ...
-// `call(buffer, sizeInChars)` returns that number; 0 means failure (nullopt).
-template <typename Call>
-std::optional<std::wstring> ReadGrowing(Call call) {
-  std::wstring buffer(MAX_PATH + 1, L'\0');
+// `call(buffer, sizeInChars)` returns that number; 0 means failure (nullopt). Char is
+// wchar_t for the W functions, char for the A ones.
+template <typename Char = wchar_t, typename Call>
+std::optional<std::basic_string<Char>> ReadGrowing(Call call) {
+  std::basic_string<Char> buffer(MAX_PATH + 1, Char());
   for (int attempt = 0; attempt < 16; ++attempt) {
     DWORD size = static_cast<DWORD>(buffer.size());
     DWORD n = call(&buffer[0], size);
