@@ -5,6 +5,7 @@
 #include <cpuid.h>
 #include <x86intrin.h>
 
+#include <atomic>
 #include <memory>
 
 namespace kestrova::win32 {
@@ -40,14 +41,44 @@ ClockSample MeasureClock() {
   return s;
 }
 
+// A thread may only be terminated where it holds no lock. While it starts and while it
+// ends, Windows runs the DLL_THREAD_ATTACH/DETACH notifications (and the C runtime's TLS
+// callbacks) under the loader lock: terminated there, it leaves the lock taken for ever
+// and the next LoadLibrary or GetProcAddress of the process hangs. So the worker tells
+// where it is, and the caller terminates it only inside the measurement, which takes no
+// lock (a compare-and-exchange on the state decides who wins a race at either end).
+enum ClockState : long { kNotStarted, kMeasuring, kFinished, kCancelled };
+
 struct ClockJob {
   ClockSample Result;
+  std::atomic<long> State{kNotStarted};
 };
+static_assert(std::atomic<long>::is_always_lock_free, "a lock-free instruction, no import");
+
+bool Advance(std::atomic<long>& state, long from, long to) { return state.compare_exchange_strong(from, to); }
 
 DWORD WINAPI ClockThread(LPVOID param) {
   auto* job = static_cast<ClockJob*>(param);
+  if (!Advance(job->State, kNotStarted, kMeasuring)) return kClockThreadTimedOut;  // cancelled before it ran
   job->Result = MeasureClock();
+  if (!Advance(job->State, kMeasuring, kFinished)) {
+    // Cancelled during the measurement: wait here, holding nothing, to be terminated.
+    for (;;) Sleep(INFINITE);
+  }
   return job->Result.ExitCode;
+}
+
+// After the wait ran out: stops the worker without catching it under the loader lock.
+// Measuring, it is terminated; not started yet, it will return as soon as it runs;
+// finished, it is on its way out. The state only moves forward, so the loop ends.
+void CancelClockThread(HANDLE thread, ClockJob& job) {
+  for (int attempt = 0; attempt < 4; ++attempt) {
+    if (Advance(job.State, kMeasuring, kCancelled)) {
+      TerminateThread(thread, kClockThreadTimedOut);
+      return;
+    }
+    if (Advance(job.State, kNotStarted, kCancelled) || job.State.load() == kFinished) return;
+  }
 }
 
 }  // namespace
@@ -121,7 +152,7 @@ ClockSample Win32Processor::MeasureClockOnWorker(uint32_t waitMs) {
     return failed;
   }
   if (WaitForSingleObject(thread, waitMs) == WAIT_TIMEOUT) {
-    TerminateThread(thread, kClockThreadTimedOut);
+    CancelClockThread(thread, *job);
     // The job may only be freed once the thread is really gone.
     if (WaitForSingleObject(thread, 5000) != WAIT_OBJECT_0) {
       job.release();  // still running somewhere: leak it rather than free it under the thread
