@@ -2,6 +2,7 @@
 
 #include "app/gdi_handles.h"
 #include "app/resource.h"
+#include "app/win_text.h"
 
 namespace kestrova::app {
 
@@ -32,9 +33,8 @@ struct AboutState {
 
 HWND Child(HWND parent, const wchar_t* cls, const wchar_t* text, DWORD style, DWORD exStyle, int x, int y,
            int w, int h, int id, HFONT font) {
-  HWND c = CreateWindowExW(exStyle, cls, text, WS_CHILD | WS_VISIBLE | style, x, y, w, h, parent,
-                           reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleW(nullptr), nullptr);
-  SendMessageW(c, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+  HWND c = ui::MakeWindow(exStyle, cls, text, WS_CHILD | WS_VISIBLE | style, x, y, w, h, parent, id);
+  ui::Send(c, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
   return c;
 }
 
@@ -43,7 +43,7 @@ void DrawBitmap(HDC dc, HBITMAP bmp, int x, int y, int w, int h) {
   HDC mem = CreateCompatibleDC(dc);
   HGDIOBJ old = SelectObject(mem, bmp);
   BITMAP info = {};
-  GetObjectW(bmp, sizeof info, &info);
+  GetObjectA(bmp, sizeof info, &info);
   StretchBlt(dc, x, y, w, h, mem, 0, 0, info.bmWidth, info.bmHeight, SRCCOPY);
   SelectObject(mem, old);
   DeleteDC(mem);
@@ -74,7 +74,7 @@ void Paint(HDC dc, AboutState& s) {
   SelectObject(dc, s.Font.Get());
   RECT sub = {16, 40, 289, 56};
   SetTextColor(dc, RGB(0, 0, 0));
-  DrawTextW(dc, L"R\u00e9cup\u00e9ration d'informations syst\u00e8me", -1, &sub, DT_RIGHT | DT_SINGLELINE);
+  ui::DrawTextIn(dc, L"R\u00e9cup\u00e9ration d'informations syst\u00e8me", &sub, DT_RIGHT | DT_SINGLELINE);
   RECT line1 = {16, 56, 16 + 273, 58}, line2 = {8, 136, 8 + 289, 138};
   DrawEdge(dc, &line1, EDGE_ETCHED, BF_TOP);
   DrawEdge(dc, &line2, EDGE_ETCHED, BF_TOP);
@@ -105,7 +105,7 @@ void DrawScroller(HWND hwnd, HDC dc, const AboutState& s) {
 }
 
 LRESULT CALLBACK ScrollerProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
-  auto* s = reinterpret_cast<AboutState*>(GetWindowLongPtrW(GetParent(hwnd), GWLP_USERDATA));
+  auto* s = reinterpret_cast<AboutState*>(ui::GetLong(GetParent(hwnd), GWLP_USERDATA));
   if (msg == WM_PAINT && s) {
     PAINTSTRUCT ps;
     HDC dc = BeginPaint(hwnd, &ps);
@@ -118,14 +118,14 @@ LRESULT CALLBACK ScrollerProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     return 0;
   }
   if (msg == WM_ERASEBKGND) return 1;
-  return DefWindowProcW(hwnd, msg, wp, lp);
+  return ui::DefProc(hwnd, msg, wp, lp);
 }
 
 LRESULT CALLBACK AboutProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
-  auto* s = reinterpret_cast<AboutState*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+  auto* s = reinterpret_cast<AboutState*>(ui::GetLong(hwnd, GWLP_USERDATA));
   switch (msg) {
     case WM_NCCREATE:
-      SetWindowLongPtrW(hwnd, GWLP_USERDATA,
+      ui::SetLong(hwnd, GWLP_USERDATA,
                         reinterpret_cast<LONG_PTR>(reinterpret_cast<CREATESTRUCTW*>(lp)->lpCreateParams));
       break;
     case WM_PAINT:
@@ -167,7 +167,7 @@ LRESULT CALLBACK AboutProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
       if (s) s->Done = true;
       return 0;
   }
-  return DefWindowProcW(hwnd, msg, wp, lp);
+  return ui::DefProc(hwnd, msg, wp, lp);
 }
 
 void RegisterClasses() {
@@ -175,15 +175,15 @@ void RegisterClasses() {
   if (done) return;
   WNDCLASSW wc = {};
   wc.lpfnWndProc = AboutProc;
-  wc.hInstance = GetModuleHandleW(nullptr);
-  wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+  wc.hInstance = GetModuleHandleA(nullptr);
+  wc.hCursor = ui::StandardCursor(IDC_ARROW);
   wc.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
   wc.lpszClassName = kAboutClass;
-  RegisterClassW(&wc);
+  ui::RegisterWindowClass(wc);
   wc.lpfnWndProc = ScrollerProc;
   wc.hbrBackground = nullptr;
   wc.lpszClassName = L"TfmAboutScroller";
-  RegisterClassW(&wc);
+  ui::RegisterWindowClass(wc);
   done = true;
 }
 
@@ -193,10 +193,10 @@ void ShowAboutBox(HWND owner, const AboutTexts& texts) {
   RegisterClasses();
   AboutState s;
   s.Texts = texts;
-  HINSTANCE inst = GetModuleHandleW(nullptr);
-  s.Backdrop.Reset(static_cast<HBITMAP>(LoadImageW(inst, MAKEINTRESOURCEW(IDB_ABOUT_BACKDROP), IMAGE_BITMAP, 0, 0, 0)));
-  s.Icon = static_cast<HICON>(LoadImageW(inst, MAKEINTRESOURCEW(IDI_KESTROVA), IMAGE_ICON, kIconSize, kIconSize, LR_SHARED));
-  s.Bullet.Reset(static_cast<HBITMAP>(LoadImageW(inst, MAKEINTRESOURCEW(IDB_ABOUT_BULLET), IMAGE_BITMAP, 0, 0, 0)));
+  HINSTANCE inst = GetModuleHandleA(nullptr);
+  s.Backdrop.Reset(static_cast<HBITMAP>(LoadImageA(inst, MAKEINTRESOURCEA(IDB_ABOUT_BACKDROP), IMAGE_BITMAP, 0, 0, 0)));
+  s.Icon = static_cast<HICON>(LoadImageA(inst, MAKEINTRESOURCEA(IDI_KESTROVA), IMAGE_ICON, kIconSize, kIconSize, LR_SHARED));
+  s.Bullet.Reset(static_cast<HBITMAP>(LoadImageA(inst, MAKEINTRESOURCEA(IDB_ABOUT_BULLET), IMAGE_BITMAP, 0, 0, 0)));
 
   const DWORD style = WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME;
   const DWORD exStyle = WS_EX_DLGMODALFRAME;
@@ -204,7 +204,7 @@ void ShowAboutBox(HWND owner, const AboutTexts& texts) {
   AdjustWindowRectEx(&rc, style, FALSE, exStyle);
   const int w = rc.right - rc.left, h = rc.bottom - rc.top;
   const int x = (GetSystemMetrics(SM_CXSCREEN) - w) / 2, y = (GetSystemMetrics(SM_CYSCREEN) - h) / 2;
-  HWND box = CreateWindowExW(exStyle, kAboutClass, kAboutCaption, style, x, y, w, h, owner, nullptr, inst, &s);
+  HWND box = ui::MakeWindow(exStyle, kAboutClass, kAboutCaption, style, x, y, w, h, owner, 0, &s);
   if (!box) return;
 
   HFONT font = s.Font.Get();
@@ -214,7 +214,7 @@ void ShowAboutBox(HWND owner, const AboutTexts& texts) {
   for (int i = 0; i < 3; ++i) {
     HWND field = Child(box, L"EDIT", values[i]->c_str(), ES_LEFT | ES_READONLY | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE,
                        112, 72 + 16 * i, 177, 16, IDC_ABOUT_VERSION + i, font);
-    SendMessageW(field, EM_SETMARGINS, EC_LEFTMARGIN | EC_RIGHTMARGIN, MAKELONG(1, 1));
+    ui::Send(field, EM_SETMARGINS, EC_LEFTMARGIN | EC_RIGHTMARGIN, MAKELONG(1, 1));
   }
   s.Scroller = Child(box, L"TfmAboutScroller", nullptr, 0, WS_EX_CLIENTEDGE, kScrollLeft, kScrollTop, kScrollWidth,
                      kScrollHeight, IDC_ABOUT_THANKS, font);
@@ -227,10 +227,10 @@ void ShowAboutBox(HWND owner, const AboutTexts& texts) {
   ShowWindow(box, SW_SHOW);
   SetFocus(ok);
   MSG msg;
-  while (!s.Done && GetMessageW(&msg, nullptr, 0, 0) > 0) {
-    if (!IsDialogMessageW(box, &msg)) {
+  while (!s.Done && ui::GetMsg(&msg) > 0) {
+    if (!ui::IsDialogMsg(box, &msg)) {
       TranslateMessage(&msg);
-      DispatchMessageW(&msg);
+      ui::Dispatch(&msg);
     }
   }
   if (!s.Done) {  // WM_QUIT arrived: give it back to the outer loop

@@ -12,14 +12,10 @@ namespace {
 
 const wchar_t kNewDocumentName[] = L"Nouveau";
 
-std::wstring ModuleFile() {
-  auto path = win32::ReadGrowing([](wchar_t* b, DWORD n) { return GetModuleFileNameW(nullptr, b, n); });
-  return path.value_or(L"");
-}
+std::wstring ModuleFile() { return ui::ModuleFileName(); }
 
 std::optional<std::string> ReadWholeFile(const std::wstring& path) {
-  win32::UniqueFileHandle f(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                        FILE_ATTRIBUTE_NORMAL, nullptr));
+  win32::UniqueFileHandle f(ui::OpenFileHandle(path, GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING));
   if (!f) return std::nullopt;
   // GetFileSize rather than GetFileSizeEx, which Windows 9x and NT 4.0 lack.
   DWORD high = 0;
@@ -35,8 +31,7 @@ std::optional<std::string> ReadWholeFile(const std::wstring& path) {
 }
 
 bool WriteWholeFile(const std::wstring& path, const std::string& data) {
-  win32::UniqueFileHandle f(
-      CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+  win32::UniqueFileHandle f(ui::OpenFileHandle(path, GENERIC_WRITE, 0, CREATE_ALWAYS));
   if (!f) return false;
   DWORD written = 0;
   if (!data.empty() && (!WriteFile(f.Get(), data.data(), static_cast<DWORD>(data.size()), &written, nullptr) ||
@@ -48,16 +43,16 @@ bool WriteWholeFile(const std::wstring& path, const std::string& data) {
 // Puts `source` in the place of `target`. Where MoveFileEx is missing (the 9x family) the
 // old file steps aside first and comes back if the move fails.
 bool ReplaceWith(const std::wstring& source, const std::wstring& target) {
-  if (MoveFileExW(source.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) return true;
+  if (ui::MoveFileReplacing(source, target, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) return true;
   if (GetLastError() != ERROR_CALL_NOT_IMPLEMENTED) return false;
   const std::wstring aside = target + L".~old";
-  const bool hadTarget = GetFileAttributesW(target.c_str()) != INVALID_FILE_ATTRIBUTES;
-  if (hadTarget && !MoveFileW(target.c_str(), aside.c_str())) return false;
-  if (MoveFileW(source.c_str(), target.c_str())) {
-    if (hadTarget) DeleteFileW(aside.c_str());
+  const bool hadTarget = ui::FileAttributes(target) != INVALID_FILE_ATTRIBUTES;
+  if (hadTarget && !ui::MoveFileTo(target, aside)) return false;
+  if (ui::MoveFileTo(source, target)) {
+    if (hadTarget) ui::RemoveFile(aside);
     return true;
   }
-  if (hadTarget) MoveFileW(aside.c_str(), target.c_str());
+  if (hadTarget) ui::MoveFileTo(aside, target);
   return false;
 }
 
@@ -116,7 +111,7 @@ bool MainWindow::SaveLog(const std::wstring& path) {
   }
   const std::wstring temp = path + L".~tmp";
   if (!WriteWholeFile(temp, rtf) || !ReplaceWith(temp, path)) {
-    DeleteFileW(temp.c_str());
+    ui::RemoveFile(temp);
     return false;
   }
   SetCurrentFile(path);
@@ -141,7 +136,7 @@ void MainWindow::ActLogLoadExecute() {
 }
 
 void MainWindow::ActLogSaveExecute() {
-  DWORD a = GetFileAttributesW(currentFileName_.c_str());
+  DWORD a = ui::FileAttributes(currentFileName_);
   if (a != INVALID_FILE_ATTRIBUTES && !(a & FILE_ATTRIBUTE_DIRECTORY)) SaveLog(currentFileName_);
   else ActLogSaveAsExecute();
 }
@@ -151,9 +146,9 @@ void MainWindow::ActLogSaveAsExecute() {
 }
 
 void MainWindow::ActLogPrintExecute() { PrintLog(); }
-void MainWindow::ActLogCutExecute() { SendMessageW(log_->Handle(), WM_CUT, 0, 0); }
-void MainWindow::ActLogCopyExecute() { SendMessageW(log_->Handle(), WM_COPY, 0, 0); }
-void MainWindow::ActLogPasteExecute() { SendMessageW(log_->Handle(), WM_PASTE, 0, 0); }
-void MainWindow::ActLogUndoExecute() { SendMessageW(log_->Handle(), EM_UNDO, 0, 0); }
+void MainWindow::ActLogCutExecute() { ui::Send(log_->Handle(), WM_CUT, 0, 0); }
+void MainWindow::ActLogCopyExecute() { ui::Send(log_->Handle(), WM_COPY, 0, 0); }
+void MainWindow::ActLogPasteExecute() { ui::Send(log_->Handle(), WM_PASTE, 0, 0); }
+void MainWindow::ActLogUndoExecute() { ui::Send(log_->Handle(), EM_UNDO, 0, 0); }
 
 }  // namespace kestrova::app

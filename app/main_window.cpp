@@ -1,7 +1,6 @@
 #include "app/main_window.h"
 
 #include <commctrl.h>
-#include <shellapi.h>
 
 #include <algorithm>
 #include <stdexcept>
@@ -27,16 +26,13 @@ constexpr int kMinPane = 30;
 constexpr int kListId = 10, kLogId = 11, kToolBarId = 12, kStatusId = 13;
 constexpr UINT_PTR kTimer1 = 1;
 constexpr UINT kTimer1Interval = 2000;
-const wchar_t kOwnerProp[] = L"Kestrova.Owner";
-const wchar_t kProcProp[] = L"Kestrova.Proc";
+const char kOwnerProp[] = "Kestrova.Owner";
+const char kProcProp[] = "Kestrova.Proc";
 
-std::wstring ModulePath() {
-  auto path = win32::ReadGrowing([](wchar_t* b, DWORD n) { return GetModuleFileNameW(nullptr, b, n); });
-  return path.value_or(L"");
-}
+std::wstring ModulePath() { return ui::ModuleFileName(); }
 
-bool IsExistingFileW(const std::wstring& path) {
-  DWORD a = GetFileAttributesW(path.c_str());
+bool IsExistingFile(const std::wstring& path) {
+  DWORD a = ui::FileAttributes(path);
   return a != INVALID_FILE_ATTRIBUTES && !(a & FILE_ATTRIBUTE_DIRECTORY);
 }
 
@@ -50,8 +46,7 @@ std::wstring ReplaceExtension(const std::wstring& path, const wchar_t* ext) {
 }  // namespace
 
 HFONT CreateArial(int pixelHeight, bool bold) {
-  return CreateFontW(-pixelHeight, 0, 0, 0, bold ? FW_BOLD : FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
-                     OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_SWISS, L"Arial");
+  return ui::MakeFont(-pixelHeight, bold ? FW_BOLD : FW_NORMAL, false, false, DEFAULT_PITCH | FF_SWISS, L"Arial");
 }
 
 MainWindow::MainWindow(IUserDialogs& dialogs, StartupOptions options)
@@ -63,21 +58,22 @@ MainWindow::~MainWindow() {
 
 bool MainWindow::Create() {
   static bool registered = false;
-  HINSTANCE inst = GetModuleHandleW(nullptr);
+  HINSTANCE inst = GetModuleHandleA(nullptr);
   if (!registered) {
     WNDCLASSW wc = {};
     wc.lpfnWndProc = WndProc;
     wc.hInstance = inst;
-    wc.hIcon = LoadIconW(inst, MAKEINTRESOURCEW(IDI_KESTROVA));
-    wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    wc.hIcon = LoadIconA(inst, MAKEINTRESOURCEA(IDI_KESTROVA));
+    wc.hCursor = ui::StandardCursor(IDC_ARROW);
     wc.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
     wc.lpszClassName = kClassName;
-    if (!RegisterClassW(&wc)) return false;
+    // On the 9x family an ANSI class: its messages then come in their A forms.
+    if (!ui::RegisterWindowClass(wc)) return false;
     registered = true;
   }
   mainFormCreating_ = true;
-  hwnd_ = CreateWindowExW(0, kClassName, L"Kestrova", WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, CW_USEDEFAULT,
-                          CW_USEDEFAULT, kDesignWidth, kDesignHeight, nullptr, nullptr, inst, this);
+  hwnd_ = ui::MakeWindow(0, kClassName, L"Kestrova", WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, CW_USEDEFAULT,
+                         CW_USEDEFAULT, kDesignWidth, kDesignHeight, nullptr, 0, this);
   if (!hwnd_) return false;
   FormCreate();
   mainFormCreating_ = false;
@@ -96,7 +92,7 @@ void MainWindow::FormCreate() {
   helpFileName_ = ReplaceExtension(programPath_, L".hlp");
   readmePath_ = exeDir_ + L"A_Lire.txt";
   // 2. Decided once: a readme created later does not enable the command.
-  readmeExists_ = IsExistingFileW(readmePath_);
+  readmeExists_ = IsExistingFile(readmePath_);
 
   // 3. Settings: the write test, then the stored bounds.
   IniProfile ini(iniFileName_);
@@ -150,49 +146,45 @@ void MainWindow::RestoreSettings() {
 
 void MainWindow::CreateControls() {
   font_.Reset(CreateArial(11));
-  HINSTANCE inst = GetModuleHandleW(nullptr);
   CreateToolBar();
-  status_ = CreateWindowExW(0, STATUSCLASSNAMEW, L"", WS_CHILD | WS_VISIBLE | SBARS_SIZEGRIP, 0, 0, 0, 0, hwnd_,
-                            reinterpret_cast<HMENU>(static_cast<INT_PTR>(kStatusId)), inst, nullptr);
-  SendMessageW(status_, WM_SETFONT, reinterpret_cast<WPARAM>(font_.Get()), FALSE);
+  status_ = ui::MakeWindow(0, STATUSCLASSNAMEW, L"", WS_CHILD | WS_VISIBLE | SBARS_SIZEGRIP, 0, 0, 0, 0, hwnd_,
+                           kStatusId);
+  ui::Send(status_, WM_SETFONT, reinterpret_cast<WPARAM>(font_.Get()), FALSE);
   int parts[2] = {24, 24 + 50};
-  SendMessageW(status_, SB_SETPARTS, 2, reinterpret_cast<LPARAM>(parts));
-  SendMessageW(status_, SB_SETMINHEIGHT, kStatusHeight, 0);
+  ui::Send(status_, SB_SETPARTS, 2, reinterpret_cast<LPARAM>(parts));
+  ui::Send(status_, SB_SETMINHEIGHT, kStatusHeight, 0);
 
-  list_ = CreateWindowExW(0, WC_LISTVIEWW, L"",
-                          WS_CHILD | WS_VISIBLE | WS_TABSTOP | LVS_REPORT | LVS_NOCOLUMNHEADER | LVS_SHOWSELALWAYS,
-                          0, 0, 0, 0, hwnd_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(kListId)), inst, nullptr);
-  SendMessageW(list_, WM_SETFONT, reinterpret_cast<WPARAM>(font_.Get()), FALSE);
-  SendMessageW(list_, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT,
+  list_ = ui::MakeWindow(0, WC_LISTVIEWW, L"",
+                         WS_CHILD | WS_VISIBLE | WS_TABSTOP | LVS_REPORT | LVS_NOCOLUMNHEADER | LVS_SHOWSELALWAYS,
+                         0, 0, 0, 0, hwnd_, kListId);
+  ui::Send(list_, WM_SETFONT, reinterpret_cast<WPARAM>(font_.Get()), FALSE);
+  ui::Send(list_, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT,
                LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT);
-  LVCOLUMNW col = {};
-  col.mask = LVCF_WIDTH;
-  col.cx = 400;
-  SendMessageW(list_, LVM_INSERTCOLUMNW, 0, reinterpret_cast<LPARAM>(&col));
+  ui::InsertListColumn(list_, 0, 400);
 
   log_ = std::make_unique<RichLog>(hwnd_, kLogId, font_.Get());
   log_->SetTakesFocus(false);
 
   // The list and the log tell the window about mouse presses, keys and the cursor.
   for (HWND child : {list_, log_->Handle()}) {
-    SetPropW(child, kOwnerProp, this);
-    SetPropW(child, kProcProp,
-             reinterpret_cast<HANDLE>(SetWindowLongPtrW(child, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(ListProc))));
+    SetPropA(child, kOwnerProp, this);
+    SetPropA(child, kProcProp,
+             reinterpret_cast<HANDLE>(ui::SetLong(child, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(ListProc))));
   }
   CreateMenus();
 }
 
 void MainWindow::CreateToolBar() {
-  HINSTANCE inst = GetModuleHandleW(nullptr);
-  toolbar_ = CreateWindowExW(0, TOOLBARCLASSNAMEW, L"",
-                             WS_CHILD | WS_VISIBLE | TBSTYLE_FLAT | TBSTYLE_TOOLTIPS | CCS_NORESIZE |
-                                 CCS_NOPARENTALIGN | CCS_NODIVIDER,
-                             0, 0, 0, kToolBarHeight, hwnd_,
-                             reinterpret_cast<HMENU>(static_cast<INT_PTR>(kToolBarId)), inst, nullptr);
-  SendMessageW(toolbar_, TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON), 0);
-  SendMessageW(toolbar_, WM_SETFONT, reinterpret_cast<WPARAM>(font_.Get()), FALSE);
+  HINSTANCE inst = GetModuleHandleA(nullptr);
+  toolbar_ = ui::MakeWindow(0, TOOLBARCLASSNAMEW, L"",
+                            WS_CHILD | WS_VISIBLE | TBSTYLE_FLAT | TBSTYLE_TOOLTIPS | CCS_NORESIZE |
+                                CCS_NOPARENTALIGN | CCS_NODIVIDER,
+                            0, 0, 0, kToolBarHeight, hwnd_, kToolBarId);
+  ui::Send(toolbar_, TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON), 0);
+  ui::Send(toolbar_, WM_SETFONT, reinterpret_cast<WPARAM>(font_.Get()), FALSE);
   toolImages_.Reset(ImageList_Create(16, 16, ILC_COLOR32 | ILC_MASK, 10, 0));
   std::vector<TBBUTTON> buttons;
+  std::vector<std::wstring> captions;
   for (ActionId id : ToolBarLayout()) {
     TBBUTTON b = {};
     if (id == ActionId::Separator) {
@@ -200,34 +192,34 @@ void MainWindow::CreateToolBar() {
       b.iBitmap = 6;
     } else {
       const Action* a = FindAction(id);
-      HICON icon = static_cast<HICON>(LoadImageW(inst, MAKEINTRESOURCEW(a->Icon), IMAGE_ICON, 16, 16, 0));
+      HICON icon = static_cast<HICON>(LoadImageA(inst, MAKEINTRESOURCEA(a->Icon), IMAGE_ICON, 16, 16, 0));
       b.iBitmap = ImageList_AddIcon(toolImages_.Get(), icon);
       DestroyIcon(icon);
       b.idCommand = static_cast<int>(CommandOf(id));
       b.fsState = TBSTATE_ENABLED;
       b.fsStyle = BTNS_BUTTON;
-      b.iString = reinterpret_cast<INT_PTR>(a->Caption);
     }
     buttons.push_back(b);
+    captions.push_back(id == ActionId::Separator ? L"" : FindAction(id)->Caption);
   }
-  SendMessageW(toolbar_, TB_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(toolImages_.Get()));
-  SendMessageW(toolbar_, TB_ADDBUTTONSW, buttons.size(), reinterpret_cast<LPARAM>(buttons.data()));
-  SendMessageW(toolbar_, TB_SETBUTTONSIZE, 0, MAKELONG(52, 37));
-  SendMessageW(toolbar_, TB_SETMAXTEXTROWS, 1, 0);
+  ui::Send(toolbar_, TB_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(toolImages_.Get()));
+  ui::AddToolButtons(toolbar_, buttons, captions);
+  ui::Send(toolbar_, TB_SETBUTTONSIZE, 0, MAKELONG(52, 37));
+  ui::Send(toolbar_, TB_SETMAXTEXTROWS, 1, 0);
 }
 
 void MainWindow::CreateMenus() {
   auto fill = [](HMENU menu, const std::vector<ActionId>& items) {
     for (ActionId id : items) {
-      if (id == ActionId::Separator) AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
-      else AppendMenuW(menu, MF_STRING, CommandOf(id), FindAction(id)->Caption);
+      if (id == ActionId::Separator) ui::AppendMenuText(menu, MF_SEPARATOR, 0, nullptr);
+      else ui::AppendMenuText(menu, MF_STRING, CommandOf(id), FindAction(id)->Caption);
     }
   };
   HMENU bar = CreateMenu();
   for (const MenuLayout& m : MainMenuLayout()) {
     HMENU popup = CreatePopupMenu();
     fill(popup, m.Items);
-    AppendMenuW(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(popup), m.Caption);
+    ui::AppendMenuText(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(popup), m.Caption);
   }
   SetMenu(hwnd_, bar);  // destroyed with the window
   popup_.Reset(CreatePopupMenu());
@@ -235,16 +227,9 @@ void MainWindow::CreateMenus() {
 }
 
 void MainWindow::FillCategoryList() {
-  SendMessageW(list_, LVM_DELETEALLITEMS, 0, 0);
+  ui::Send(list_, LVM_DELETEALLITEMS, 0, 0);
   const CategoryRows rows = MakeCategoryRows();
-  for (size_t i = 0; i < rows.size(); ++i) {
-    std::wstring text = Widen(rows[i].Caption);
-    LVITEMW item = {};
-    item.mask = LVIF_TEXT;
-    item.iItem = static_cast<int>(i);
-    item.pszText = &text[0];
-    SendMessageW(list_, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item));
-  }
+  for (size_t i = 0; i < rows.size(); ++i) ui::InsertListItem(list_, static_cast<int>(i), Widen(rows[i].Caption));
   WriteTicks(rows);
 }
 
@@ -252,16 +237,11 @@ void MainWindow::FillCategoryList() {
 
 CategoryRows MainWindow::ReadRows() const {
   CategoryRows rows;
-  const int count = static_cast<int>(SendMessageW(list_, LVM_GETITEMCOUNT, 0, 0));
+  const int count = static_cast<int>(ui::Send(list_, LVM_GETITEMCOUNT, 0, 0));
   for (int i = 0; i < count; ++i) {
-    wchar_t buffer[256] = {};
-    LVITEMW item = {};
-    item.iSubItem = 0;
-    item.pszText = buffer;
-    item.cchTextMax = 256;
-    SendMessageW(list_, LVM_GETITEMTEXTW, i, reinterpret_cast<LPARAM>(&item));
-    UINT state = static_cast<UINT>(SendMessageW(list_, LVM_GETITEMSTATE, i, LVIS_STATEIMAGEMASK | LVIS_SELECTED));
-    rows.push_back({Narrow(std::wstring(buffer)), ((state & LVIS_STATEIMAGEMASK) >> 12) == 2,
+    const std::wstring caption = ui::ListItemText(list_, i);
+    UINT state = static_cast<UINT>(ui::Send(list_, LVM_GETITEMSTATE, i, LVIS_STATEIMAGEMASK | LVIS_SELECTED));
+    rows.push_back({Narrow(caption), ((state & LVIS_STATEIMAGEMASK) >> 12) == 2,
                     (state & LVIS_SELECTED) != 0});
   }
   return rows;
@@ -272,7 +252,7 @@ void MainWindow::WriteTicks(const CategoryRows& rows) {
     LVITEMW item = {};
     item.stateMask = LVIS_STATEIMAGEMASK;
     item.state = INDEXTOSTATEIMAGEMASK(rows[i].Ticked ? 2 : 1);
-    SendMessageW(list_, LVM_SETITEMSTATE, i, reinterpret_cast<LPARAM>(&item));
+    ui::Send(list_, LVM_SETITEMSTATE, i, reinterpret_cast<LPARAM>(&item));
   }
 }
 
@@ -294,13 +274,13 @@ void MainWindow::SetActionEnabled(ActionId id, bool enabled) {
   const UINT flags = MF_BYCOMMAND | (enabled ? MF_ENABLED : MF_GRAYED);
   EnableMenuItem(GetMenu(hwnd_), CommandOf(id), flags);
   EnableMenuItem(popup_.Get(), CommandOf(id), flags);
-  SendMessageW(toolbar_, TB_ENABLEBUTTON, CommandOf(id), MAKELONG(enabled ? TRUE : FALSE, 0));
+  ui::Send(toolbar_, TB_ENABLEBUTTON, CommandOf(id), MAKELONG(enabled ? TRUE : FALSE, 0));
 }
 
 void MainWindow::UpdateActionStates() {
   ActionFacts facts;
   facts.Running = flags_.AnalysisRunning;
-  facts.AnyHighlighted = SendMessageW(list_, LVM_GETSELECTEDCOUNT, 0, 0) > 0;
+  facts.AnyHighlighted = ui::Send(list_, LVM_GETSELECTEDCOUNT, 0, 0) > 0;
   facts.ReadmeExists = readmeExists_;
   for (const Action& a : Actions()) SetActionEnabled(a.Id, IsActionEnabled(a, facts));
   DrawMenuBar(hwnd_);
@@ -309,27 +289,27 @@ void MainWindow::UpdateActionStates() {
 
 void MainWindow::ProcessMessages() {
   MSG msg;
-  while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+  while (ui::Peek(&msg)) {
     if (msg.message == WM_QUIT) {  // for the outer loop
       PostQuitMessage(static_cast<int>(msg.wParam));
       return;
     }
     TranslateMessage(&msg);
-    DispatchMessageW(&msg);
+    ui::Dispatch(&msg);
   }
 }
 
 void MainWindow::SetStatusText(const std::string& text) {
-  SendMessageW(status_, SB_SETTEXTW, 1, reinterpret_cast<LPARAM>(Widen(text).c_str()));
+  ui::SetStatusPart(status_, 1, Widen(text));
   ProcessMessages();
   UpdateWindow(status_);
 }
 
 void MainWindow::SetBusyCursor(bool busy) {
-  SetPropW(log_->Handle(), L"Kestrova.Busy", reinterpret_cast<HANDLE>(static_cast<INT_PTR>(busy ? 1 : 0)));
+  SetPropA(log_->Handle(), "Kestrova.Busy", reinterpret_cast<HANDLE>(static_cast<INT_PTR>(busy ? 1 : 0)));
   POINT pt;
   GetCursorPos(&pt);
-  if (WindowFromPoint(pt) == log_->Handle()) SetCursor(LoadCursorW(nullptr, busy ? IDC_WAIT : IDC_IBEAM));
+  if (WindowFromPoint(pt) == log_->Handle()) SetCursor(ui::StandardCursor(busy ? IDC_WAIT : IDC_IBEAM));
 }
 
 // --- commands ------------------------------------------------------------------------------
@@ -354,7 +334,7 @@ void MainWindow::StartAnalysis() {
     ~CloseWhenDone() {
       if (W.closePending_) {
         W.closePending_ = false;
-        PostMessageW(W.hwnd_, WM_CLOSE, 0, 0);
+        ui::Post(W.hwnd_, WM_CLOSE, 0, 0);
       }
     }
   } closeWhenDone{*this};
@@ -390,14 +370,7 @@ void MainWindow::ActCatSelectSelectedExecute() {
 }
 
 void MainWindow::ActAppHelpReadmeExecute() {
-  SHELLEXECUTEINFOW sei = {};
-  sei.cbSize = sizeof sei;
-  sei.fMask = SEE_MASK_FLAG_NO_UI;
-  sei.hwnd = hwnd_;
-  sei.lpVerb = L"open";
-  sei.lpFile = readmePath_.c_str();
-  sei.nShow = SW_SHOW;
-  ShellExecuteExW(&sei);  // any failure is ignored
+  ui::OpenDocument(hwnd_, readmePath_);  // any failure is ignored
 }
 
 void MainWindow::ActAppAboutExecute() {
@@ -406,7 +379,7 @@ void MainWindow::ActAppAboutExecute() {
   ShowAboutBox(hwnd_, {Widen(record.FileVersion), Widen(record.LegalCopyright), Widen(record.Comments)});
 }
 
-void MainWindow::ActAppCloseExecute() { PostMessageW(hwnd_, WM_CLOSE, 0, 0); }
+void MainWindow::ActAppCloseExecute() { ui::Post(hwnd_, WM_CLOSE, 0, 0); }
 
 void MainWindow::Timer1Timer() {
   KillTimer(hwnd_, kTimer1);
@@ -426,7 +399,7 @@ void MainWindow::Timer1Timer() {
 }
 
 void MainWindow::lstCategoriesDblClick() {
-  int focused = static_cast<int>(SendMessageW(list_, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_FOCUSED));
+  int focused = static_cast<int>(ui::Send(list_, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_FOCUSED));
   CategoryRows rows = ReadRows();
   if (focused < 0 || static_cast<size_t>(focused) >= rows.size()) return;
   FindInLogFor(rows[static_cast<size_t>(focused)].Caption);
@@ -481,7 +454,7 @@ void MainWindow::Layout() {
   if (!status_) return;
   RECT rc;
   GetClientRect(hwnd_, &rc);
-  SendMessageW(status_, WM_SIZE, 0, 0);
+  ui::Send(status_, WM_SIZE, 0, 0);
   RECT sr;
   GetWindowRect(status_, &sr);
   const int statusH = sr.bottom - sr.top;
@@ -489,7 +462,7 @@ void MainWindow::Layout() {
   MoveWindow(toolbar_, 0, 0, rc.right, kToolBarHeight, TRUE);
   const int split = std::min(splitterPos_, std::max(0, static_cast<int>(rc.right) - kSplitterWidth));
   MoveWindow(list_, 0, top, split, height, TRUE);
-  SendMessageW(list_, LVM_SETCOLUMNWIDTH, 0, std::max(0, split - GetSystemMetrics(SM_CXVSCROLL) - 4));
+  ui::Send(list_, LVM_SETCOLUMNWIDTH, 0, std::max(0, split - GetSystemMetrics(SM_CXVSCROLL) - 4));
   MoveWindow(log_->Handle(), split + kSplitterWidth, top, std::max(0, static_cast<int>(rc.right) - split - kSplitterWidth),
              height, TRUE);
 }
@@ -514,10 +487,10 @@ LRESULT CALLBACK MainWindow::WndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) 
   if (msg == WM_NCCREATE) {
     auto* self = static_cast<MainWindow*>(reinterpret_cast<CREATESTRUCTW*>(lp)->lpCreateParams);
     self->hwnd_ = hwnd;
-    SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+    ui::SetLong(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
   }
-  auto* self = reinterpret_cast<MainWindow*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-  return self ? self->HandleMessage(msg, wp, lp) : DefWindowProcW(hwnd, msg, wp, lp);
+  auto* self = reinterpret_cast<MainWindow*>(ui::GetLong(hwnd, GWLP_USERDATA));
+  return self ? self->HandleMessage(msg, wp, lp) : ui::DefProc(hwnd, msg, wp, lp);
 }
 
 LRESULT MainWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
@@ -546,7 +519,7 @@ LRESULT MainWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
         GetCursorPos(&pt);
         ScreenToClient(hwnd_, &pt);
         if (OverSplitter(pt.x, pt.y)) {
-          SetCursor(LoadCursorW(nullptr, IDC_SIZEWE));
+          SetCursor(ui::StandardCursor(IDC_SIZEWE));
           return TRUE;
         }
       }
@@ -579,10 +552,10 @@ LRESULT MainWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
       }
       for (HWND child : {list_, log_ ? log_->Handle() : nullptr}) {
         if (!child) continue;
-        SetWindowLongPtrW(child, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(GetPropW(child, kProcProp)));
-        RemovePropW(child, kProcProp);
-        RemovePropW(child, kOwnerProp);
-        RemovePropW(child, L"Kestrova.Busy");
+        ui::SetLong(child, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(GetPropA(child, kProcProp)));
+        RemovePropA(child, kProcProp);
+        RemovePropA(child, kOwnerProp);
+        RemovePropA(child, "Kestrova.Busy");
       }
       PostQuitMessage(0);
       return 0;
@@ -590,16 +563,14 @@ LRESULT MainWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
       hwnd_ = nullptr;
       break;
   }
-  return DefWindowProcW(hwnd_, msg, wp, lp);
+  return ui::DefProc(hwnd_, msg, wp, lp);
 }
 
 LRESULT MainWindow::OnNotify(NMHDR* hdr) {
-  if (hdr->code == TTN_GETDISPINFOW) {  // tool tips: the action's hint, its caption
-    auto* info = reinterpret_cast<NMTTDISPINFOW*>(hdr);
-    if (const Action* a = FindAction(static_cast<ActionId>(hdr->idFrom))) {
-      info->lpszText = const_cast<wchar_t*>(a->Caption);
-      info->hinst = nullptr;
-    }
+  // Tool tips: the action's hint, its caption. Under an ANSI window the request comes
+  // as TTN_GETDISPINFOA.
+  if (ui::IsToolTipRequest(hdr)) {
+    if (const Action* a = FindAction(static_cast<ActionId>(hdr->idFrom))) ui::AnswerToolTip(hdr, a->Caption);
     return 0;
   }
   if (hdr->hwndFrom == list_ && hdr->code == NM_DBLCLK) lstCategoriesDblClick();
@@ -621,16 +592,16 @@ void MainWindow::OnContextMenu(HWND from, int x, int y) {
 // The list and the log, subclassed: the long-press timer, the tick toggled by any
 // character key, and the hourglass over the log during a run.
 LRESULT CALLBACK MainWindow::ListProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
-  auto* self = static_cast<MainWindow*>(GetPropW(hwnd, kOwnerProp));
-  auto original = reinterpret_cast<WNDPROC>(GetPropW(hwnd, kProcProp));
-  if (!self || !original) return DefWindowProcW(hwnd, msg, wp, lp);
+  auto* self = static_cast<MainWindow*>(GetPropA(hwnd, kOwnerProp));
+  auto original = reinterpret_cast<WNDPROC>(GetPropA(hwnd, kProcProp));
+  if (!self || !original) return ui::DefProc(hwnd, msg, wp, lp);
   if (hwnd == self->list_) {
     switch (msg) {
       case WM_LBUTTONDOWN:
       case WM_RBUTTONDOWN:
       case WM_MBUTTONDOWN: {
         SetTimer(self->hwnd_, kTimer1, kTimer1Interval, nullptr);
-        LRESULT r = CallWindowProcW(original, hwnd, msg, wp, lp);
+        LRESULT r = ui::CallProc(original, hwnd, msg, wp, lp);
         // The list tracks the press itself and may swallow the release: if no button is
         // down any more, the press is over.
         if (!(GetKeyState(VK_LBUTTON) & 0x8000) && !(GetKeyState(VK_RBUTTON) & 0x8000) &&
@@ -647,7 +618,7 @@ LRESULT CALLBACK MainWindow::ListProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
         if (wp == VK_SPACE) return 0;  // the character toggles the tick, once
         break;
       case WM_CHAR: {
-        int focused = static_cast<int>(SendMessageW(hwnd, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_FOCUSED));
+        int focused = static_cast<int>(ui::Send(hwnd, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_FOCUSED));
         if (focused >= 0) {
           CategoryRows rows = self->ReadRows();
           rows[static_cast<size_t>(focused)].Ticked = !rows[static_cast<size_t>(focused)].Ticked;
@@ -656,11 +627,11 @@ LRESULT CALLBACK MainWindow::ListProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
         return 0;
       }
     }
-  } else if (msg == WM_SETCURSOR && GetPropW(hwnd, L"Kestrova.Busy")) {
-    SetCursor(LoadCursorW(nullptr, IDC_WAIT));
+  } else if (msg == WM_SETCURSOR && GetPropA(hwnd, "Kestrova.Busy")) {
+    SetCursor(ui::StandardCursor(IDC_WAIT));
     return TRUE;
   }
-  return CallWindowProcW(original, hwnd, msg, wp, lp);
+  return ui::CallProc(original, hwnd, msg, wp, lp);
 }
 
 }  // namespace kestrova::app

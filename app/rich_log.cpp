@@ -38,35 +38,37 @@ bool StreamIn(HWND hwnd, const std::string& bytes, UINT format) {
   EDITSTREAM es = {};
   es.dwCookie = reinterpret_cast<DWORD_PTR>(&reader);
   es.pfnCallback = ReadIn;
-  SendMessageW(hwnd, EM_STREAMIN, format, reinterpret_cast<LPARAM>(&es));
+  ui::Send(hwnd, EM_STREAMIN, format, reinterpret_cast<LPARAM>(&es));
   return es.dwError == 0;
 }
 
 }  // namespace
 
 RichLog::RichLog(HWND parent, int id, HFONT font) {
-  LoadLibraryW(L"riched20.dll");  // stays loaded for the life of the process
-  hwnd_ = CreateWindowExW(0, RICHEDIT_CLASSW, L"",
-                          WS_CHILD | WS_VISIBLE | WS_VSCROLL | WS_HSCROLL | ES_MULTILINE | ES_AUTOVSCROLL |
-                              ES_NOHIDESEL | ES_SAVESEL,
-                          0, 0, 0, 0, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
-                          GetModuleHandleW(nullptr), nullptr);
-  SendMessageW(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
-  SendMessageW(hwnd_, EM_EXLIMITTEXT, 0, 0x7FFFFFFF);
+  LoadLibraryA("riched20.dll");  // stays loaded for the life of the process
+  // The ANSI class under an ANSI window (9x family), so that EM_REPLACESEL and the other
+  // text messages take the code page; the wide class otherwise. The structures sent
+  // here (CHARFORMAT2W, GETTEXTEX with code page 1200) say their form themselves.
+  hwnd_ = ui::MakeWindow(0, UseAnsiApi() ? L"RichEdit20A" : RICHEDIT_CLASSW, L"",
+                         WS_CHILD | WS_VISIBLE | WS_VSCROLL | WS_HSCROLL | ES_MULTILINE | ES_AUTOVSCROLL |
+                             ES_NOHIDESEL | ES_SAVESEL,
+                         0, 0, 0, 0, parent, id);
+  ui::Send(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+  ui::Send(hwnd_, EM_EXLIMITTEXT, 0, 0x7FFFFFFF);
   CHARFORMAT2W cf = {};
   cf.cbSize = sizeof cf;
   cf.dwMask = CFM_FACE | CFM_SIZE | CFM_COLOR | CFM_BOLD;
   wcscpy(cf.szFaceName, L"Arial");
   cf.yHeight = 8 * 20;
   cf.dwEffects = CFE_AUTOCOLOR;
-  SendMessageW(hwnd_, EM_SETCHARFORMAT, SCF_ALL, reinterpret_cast<LPARAM>(&cf));
-  SendMessageW(hwnd_, EM_SETCHARFORMAT, SCF_DEFAULT, reinterpret_cast<LPARAM>(&cf));
+  ui::Send(hwnd_, EM_SETCHARFORMAT, SCF_ALL, reinterpret_cast<LPARAM>(&cf));
+  ui::Send(hwnd_, EM_SETCHARFORMAT, SCF_DEFAULT, reinterpret_cast<LPARAM>(&cf));
 }
 
 void RichLog::AddLogLine(int level, const std::string& text, uint32_t colour) {
   GETTEXTLENGTHEX gtl = {GTL_NUMCHARS | GTL_PRECISE, 1200};
-  LRESULT length = SendMessageW(hwnd_, EM_GETTEXTLENGTHEX, reinterpret_cast<WPARAM>(&gtl), 0);
-  SendMessageW(hwnd_, EM_SETSEL, length, length);
+  LRESULT length = ui::Send(hwnd_, EM_GETTEXTLENGTHEX, reinterpret_cast<WPARAM>(&gtl), 0);
+  ui::Send(hwnd_, EM_SETSEL, length, length);
   CHARFORMAT2W cf = {};
   cf.cbSize = sizeof cf;
   cf.dwMask = CFM_COLOR;
@@ -77,55 +79,54 @@ void RichLog::AddLogLine(int level, const std::string& text, uint32_t colour) {
     cf.yHeight = LogLevelPointSize(level) * 20;
     cf.dwEffects = LogLevelBold(level) ? CFE_BOLD : 0;
   }
-  SendMessageW(hwnd_, EM_SETCHARFORMAT, SCF_SELECTION, reinterpret_cast<LPARAM>(&cf));
+  ui::Send(hwnd_, EM_SETCHARFORMAT, SCF_SELECTION, reinterpret_cast<LPARAM>(&cf));
   if (line) {
-    std::wstring wide = Widen(*line) + L"\r";
-    SendMessageW(hwnd_, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(wide.c_str()));
+    ui::ReplaceSelection(hwnd_, Widen(*line) + L"\r");
   }
   if (takesFocus_ && IsWindowVisible(hwnd_)) SetFocus(hwnd_);
 }
 
 void RichLog::BeginUpdate() {
-  if (updateDepth_++ == 0) SendMessageW(hwnd_, WM_SETREDRAW, FALSE, 0);
+  if (updateDepth_++ == 0) ui::Send(hwnd_, WM_SETREDRAW, FALSE, 0);
 }
 
 void RichLog::EndUpdate() {
   if (updateDepth_ > 0 && --updateDepth_ == 0) {
-    SendMessageW(hwnd_, WM_SETREDRAW, TRUE, 0);
+    ui::Send(hwnd_, WM_SETREDRAW, TRUE, 0);
     InvalidateRect(hwnd_, nullptr, TRUE);
   }
 }
 
 void RichLog::Clear() {
-  SetWindowTextW(hwnd_, L"");
-  SendMessageW(hwnd_, EM_EMPTYUNDOBUFFER, 0, 0);
+  ui::SetText(hwnd_, L"");
+  ui::Send(hwnd_, EM_EMPTYUNDOBUFFER, 0, 0);
 }
 
-bool RichLog::Modified() const { return SendMessageW(hwnd_, EM_GETMODIFY, 0, 0) != 0; }
-void RichLog::SetModified(bool modified) { SendMessageW(hwnd_, EM_SETMODIFY, modified ? TRUE : FALSE, 0); }
+bool RichLog::Modified() const { return ui::Send(hwnd_, EM_GETMODIFY, 0, 0) != 0; }
+void RichLog::SetModified(bool modified) { ui::Send(hwnd_, EM_SETMODIFY, modified ? TRUE : FALSE, 0); }
 
 std::wstring RichLog::Text() const {
   GETTEXTLENGTHEX gtl = {GTL_NUMCHARS | GTL_PRECISE, 1200};
-  LRESULT length = SendMessageW(hwnd_, EM_GETTEXTLENGTHEX, reinterpret_cast<WPARAM>(&gtl), 0);
+  LRESULT length = ui::Send(hwnd_, EM_GETTEXTLENGTHEX, reinterpret_cast<WPARAM>(&gtl), 0);
   std::wstring text(static_cast<size_t>(length) + 1, L'\0');
   GETTEXTEX gt = {};
   gt.cb = static_cast<DWORD>(text.size() * sizeof(wchar_t));
   gt.flags = GT_DEFAULT;  // paragraphs end with a single CR, as character positions count
   gt.codepage = 1200;
-  LRESULT n = SendMessageW(hwnd_, EM_GETTEXTEX, reinterpret_cast<WPARAM>(&gt), reinterpret_cast<LPARAM>(&text[0]));
+  LRESULT n = ui::Send(hwnd_, EM_GETTEXTEX, reinterpret_cast<WPARAM>(&gt), reinterpret_cast<LPARAM>(&text[0]));
   text.resize(static_cast<size_t>(n));
   return text;
 }
 
 void RichLog::Select(size_t start, size_t length) {
   CHARRANGE cr = {static_cast<LONG>(start), static_cast<LONG>(start + length)};
-  SendMessageW(hwnd_, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&cr));
-  SendMessageW(hwnd_, EM_SCROLLCARET, 0, 0);
+  ui::Send(hwnd_, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&cr));
+  ui::Send(hwnd_, EM_SCROLLCARET, 0, 0);
 }
 
 std::pair<size_t, size_t> RichLog::Selection() const {
   CHARRANGE cr = {};
-  SendMessageW(hwnd_, EM_EXGETSEL, 0, reinterpret_cast<LPARAM>(&cr));
+  ui::Send(hwnd_, EM_EXGETSEL, 0, reinterpret_cast<LPARAM>(&cr));
   return {static_cast<size_t>(cr.cpMin), static_cast<size_t>(cr.cpMax - cr.cpMin)};
 }
 
@@ -134,16 +135,16 @@ std::string RichLog::SaveRtf() const {
   EDITSTREAM es = {};
   es.dwCookie = reinterpret_cast<DWORD_PTR>(&out);
   es.pfnCallback = AppendOut;
-  SendMessageW(hwnd_, EM_STREAMOUT, SF_RTF, reinterpret_cast<LPARAM>(&es));
+  ui::Send(hwnd_, EM_STREAMOUT, SF_RTF, reinterpret_cast<LPARAM>(&es));
   if (es.dwError != 0) throw std::runtime_error("EM_STREAMOUT failed");
   return out;
 }
 
 void RichLog::Load(const std::string& bytes) {
   bool rtf = bytes.compare(0, 5, "{\\rtf") == 0 && StreamIn(hwnd_, bytes, SF_RTF) &&
-             SendMessageW(hwnd_, WM_GETTEXTLENGTH, 0, 0) > 0;
+             ui::Send(hwnd_, WM_GETTEXTLENGTH, 0, 0) > 0;
   if (!rtf) StreamIn(hwnd_, bytes, SF_TEXT);
-  SendMessageW(hwnd_, EM_EMPTYUNDOBUFFER, 0, 0);
+  ui::Send(hwnd_, EM_EMPTYUNDOBUFFER, 0, 0);
 }
 
 namespace {
@@ -174,20 +175,16 @@ FORMATRANGE FormatRange(HDC dc, const RECT& area) {
 bool RichLog::Print(HDC dc, const std::wstring& jobName, const std::wstring& outputFile) {
   const RECT area = PrintArea(dc);
   GETTEXTLENGTHEX gtl = {GTL_NUMCHARS | GTL_PRECISE, 1200};
-  const LONG length = static_cast<LONG>(SendMessageW(hwnd_, EM_GETTEXTLENGTHEX, reinterpret_cast<WPARAM>(&gtl), 0));
+  const LONG length = static_cast<LONG>(ui::Send(hwnd_, EM_GETTEXTLENGTHEX, reinterpret_cast<WPARAM>(&gtl), 0));
   // A control that formats nothing for a printer (Wine's RichEdit has no EM_FORMATRANGE)
   // leaves the paragraphs to be drawn here.
   FORMATRANGE probe = FormatRange(dc, area);
   probe.chrg = {0, -1};
   const bool controlPrints =
-      length == 0 || SendMessageW(hwnd_, EM_FORMATRANGE, FALSE, reinterpret_cast<LPARAM>(&probe)) > 0;
-  SendMessageW(hwnd_, EM_FORMATRANGE, FALSE, 0);  // frees the control's cached data
+      length == 0 || ui::Send(hwnd_, EM_FORMATRANGE, FALSE, reinterpret_cast<LPARAM>(&probe)) > 0;
+  ui::Send(hwnd_, EM_FORMATRANGE, FALSE, 0);  // frees the control's cached data
 
-  DOCINFOW di = {};
-  di.cbSize = sizeof di;
-  di.lpszDocName = jobName.c_str();
-  di.lpszOutput = outputFile.empty() ? nullptr : outputFile.c_str();
-  if (StartDocW(dc, &di) <= 0) return false;
+  if (ui::StartDocument(dc, jobName, outputFile) <= 0) return false;
   const bool ok = controlPrints ? PrintFormatted(dc, area, length) : PrintParagraphs(dc, area);
   if (!ok) {
     AbortDoc(dc);
@@ -207,12 +204,12 @@ bool RichLog::PrintFormatted(HDC dc, const RECT& area, LONG length) {
     }
     FORMATRANGE fr = FormatRange(dc, area);
     fr.chrg = {start, -1};
-    LONG next = static_cast<LONG>(SendMessageW(hwnd_, EM_FORMATRANGE, TRUE, reinterpret_cast<LPARAM>(&fr)));
+    LONG next = static_cast<LONG>(ui::Send(hwnd_, EM_FORMATRANGE, TRUE, reinterpret_cast<LPARAM>(&fr)));
     if (EndPage(dc) <= 0) ok = false;
     if (next <= start) break;  // nothing more fits: never loop forever
     start = next;
   } while (ok && start < length);
-  SendMessageW(hwnd_, EM_FORMATRANGE, FALSE, 0);
+  ui::Send(hwnd_, EM_FORMATRANGE, FALSE, 0);
   return ok;
 }
 
@@ -231,21 +228,21 @@ bool RichLog::PrintParagraphs(HDC dc, const RECT& area) {
   // The formats are read through the selection, which is put back afterwards.
   const auto selection = Selection();
   POINT scroll = {};
-  SendMessageW(hwnd_, EM_GETSCROLLPOS, 0, reinterpret_cast<LPARAM>(&scroll));
-  SendMessageW(hwnd_, WM_SETREDRAW, FALSE, 0);
+  ui::Send(hwnd_, EM_GETSCROLLPOS, 0, reinterpret_cast<LPARAM>(&scroll));
+  ui::Send(hwnd_, WM_SETREDRAW, FALSE, 0);
   std::vector<CHARFORMAT2W> formats;
   for (const auto& p : paragraphs) {
     CHARRANGE cr = {static_cast<LONG>(p.first), static_cast<LONG>(p.first + 1)};
-    SendMessageW(hwnd_, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&cr));
+    ui::Send(hwnd_, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&cr));
     CHARFORMAT2W cf = {};
     cf.cbSize = sizeof cf;
-    SendMessageW(hwnd_, EM_GETCHARFORMAT, SCF_SELECTION, reinterpret_cast<LPARAM>(&cf));
+    ui::Send(hwnd_, EM_GETCHARFORMAT, SCF_SELECTION, reinterpret_cast<LPARAM>(&cf));
     formats.push_back(cf);
   }
   CHARRANGE back = {static_cast<LONG>(selection.first), static_cast<LONG>(selection.first + selection.second)};
-  SendMessageW(hwnd_, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&back));
-  SendMessageW(hwnd_, EM_SETSCROLLPOS, 0, reinterpret_cast<LPARAM>(&scroll));
-  SendMessageW(hwnd_, WM_SETREDRAW, TRUE, 0);
+  ui::Send(hwnd_, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&back));
+  ui::Send(hwnd_, EM_SETSCROLLPOS, 0, reinterpret_cast<LPARAM>(&scroll));
+  ui::Send(hwnd_, WM_SETREDRAW, TRUE, 0);
   InvalidateRect(hwnd_, nullptr, TRUE);
 
   const int dpiY = std::max(1, GetDeviceCaps(dc, LOGPIXELSY));
@@ -257,17 +254,16 @@ bool RichLog::PrintParagraphs(HDC dc, const RECT& area) {
   for (size_t i = 0; i < paragraphs.size(); ++i) {
     const CHARFORMAT2W& cf = formats[i];
     const LONG twips = cf.yHeight > 0 ? cf.yHeight : 160;
-    UniqueFont font(CreateFontW(-MulDiv(twips, dpiY, 1440), 0, 0, 0, (cf.dwEffects & CFE_BOLD) ? FW_BOLD : FW_NORMAL,
-                                (cf.dwEffects & CFE_ITALIC) ? TRUE : FALSE, (cf.dwEffects & CFE_UNDERLINE) ? TRUE : FALSE,
-                                FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-                                DEFAULT_PITCH | FF_SWISS, cf.szFaceName[0] ? cf.szFaceName : L"Arial"));
+    UniqueFont font(ui::MakeFont(-MulDiv(twips, dpiY, 1440), (cf.dwEffects & CFE_BOLD) ? FW_BOLD : FW_NORMAL,
+                                 (cf.dwEffects & CFE_ITALIC) != 0, (cf.dwEffects & CFE_UNDERLINE) != 0,
+                                 DEFAULT_PITCH | FF_SWISS, cf.szFaceName[0] ? cf.szFaceName : L"Arial"));
     HGDIOBJ old = SelectObject(dc, font.Get());
     SetTextColor(dc, (cf.dwEffects & CFE_AUTOCOLOR) ? RGB(0, 0, 0) : cf.crTextColor);
     const std::wstring line = text.substr(paragraphs[i].first, paragraphs[i].second);
-    const wchar_t* shown = line.empty() ? L" " : line.c_str();  // a blank line keeps its height
+    const std::wstring shown = line.empty() ? L" " : line;  // a blank line keeps its height
     const UINT flags = DT_LEFT | DT_TOP | DT_WORDBREAK | DT_NOPREFIX | DT_EXPANDTABS;
     RECT r = {area.left, 0, area.right, 0};
-    DrawTextW(dc, shown, -1, &r, flags | DT_CALCRECT);
+    ui::DrawTextIn(dc, shown, &r, flags | DT_CALCRECT);
     const LONG height = std::min(r.bottom - r.top, area.bottom - area.top);
     if (y + height > area.bottom && y > area.top) {
       if (EndPage(dc) <= 0 || StartPage(dc) <= 0) {
@@ -278,7 +274,7 @@ bool RichLog::PrintParagraphs(HDC dc, const RECT& area) {
       y = area.top;
     }
     r = {area.left, y, area.right, y + height};
-    DrawTextW(dc, shown, -1, &r, flags);
+    ui::DrawTextIn(dc, shown, &r, flags);
     y += height;
     SelectObject(dc, old);
   }

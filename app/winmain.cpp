@@ -4,6 +4,7 @@
 
 #include "app/main_window.h"
 #include "app/user_dialogs.h"
+#include "app/win_text.h"
 #include "engine/platform/win32/win32_util.h"
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
@@ -17,9 +18,9 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   kestrova::app::MainWindow window(dialogs);
   if (!window.Create()) return 1;
   MSG msg;
-  while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
+  while (kestrova::app::ui::GetMsg(&msg) > 0) {
     TranslateMessage(&msg);
-    DispatchMessageW(&msg);
+    kestrova::app::ui::Dispatch(&msg);
   }
   return static_cast<int>(msg.wParam);
 }

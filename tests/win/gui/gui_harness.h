@@ -59,10 +59,10 @@ inline bool PumpUntil(const std::function<bool()>& done, int timeoutMs = 10000) 
   auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
   for (;;) {
     MSG msg;
-    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    while (app::ui::Peek(&msg)) {  // the program's own family, as its message loop
       if (msg.message == WM_QUIT) continue;  // a closed window's; the tests go on
       TranslateMessage(&msg);
-      DispatchMessageW(&msg);
+      app::ui::Dispatch(&msg);
     }
     if (done()) return true;
     if (std::chrono::steady_clock::now() >= deadline) return false;
@@ -212,8 +212,11 @@ class StatusWatch {
   static LRESULT CALLBACK Hook(int code, WPARAM wp, LPARAM lp) {
     auto* cwp = reinterpret_cast<CWPSTRUCT*>(lp);
     StatusWatch* self = Current();
-    if (code == HC_ACTION && self && cwp->hwnd == self->bar_ && cwp->message == SB_SETTEXTW && LOWORD(cwp->wParam) == 1)
-      self->onText_(Utf8(reinterpret_cast<const wchar_t*>(cwp->lParam)));
+    // The ANSI form when the window code runs on the A functions (KESTROVA_FORCE_ANSI).
+    if (code == HC_ACTION && self && cwp->hwnd == self->bar_ && LOWORD(cwp->wParam) == 1) {
+      if (cwp->message == SB_SETTEXTW) self->onText_(Utf8(reinterpret_cast<const wchar_t*>(cwp->lParam)));
+      if (cwp->message == SB_SETTEXTA) self->onText_(Utf8(app::FromAnsi(reinterpret_cast<const char*>(cwp->lParam))));
+    }
     return CallNextHookEx(nullptr, code, wp, lp);
   }
   HWND bar_;

@@ -3,6 +3,7 @@
 #include "tests/win/gui/gui_harness.h"
 
 #include <fstream>
+#include <iostream>
 
 #include "sections/categories.h"
 
@@ -358,6 +359,79 @@ TEST_F(GuiFixture, LongPressTicksTheHighlightedRowAndRuns) {
   for (int i = 0; i < 28; ++i) EXPECT_EQ(Ticked(i), i == row) << i;
   EXPECT_TRUE(LogHas("Répertoires de c:\\"));
   EXPECT_FALSE(LogHas("AutoStart : Répertoires de c:\\"));  // cleared by "Démarrer"
+}
+
+// The window code runs on the W functions on NT and on the A ones on the 9x family (or
+// with KESTROVA_FORCE_ANSI=1, as the wine.gui.ansi run sets): the windows it registers
+// are then ANSI windows, and its texts still read back right through the W functions.
+TEST(WindowApiFamily, ChosenFromTheVariableThenTheVersion) {
+  using app::ChooseWindowApi;
+  using app::WindowApi;
+  EXPECT_EQ(ChooseWindowApi(nullptr, 0x0A280105u), WindowApi::Wide);        // XP
+  EXPECT_EQ(ChooseWindowApi(nullptr, 0xC0000A04u), WindowApi::Ansi);        // 98 SE
+  EXPECT_EQ(ChooseWindowApi("1", 0x0A280105u), WindowApi::Ansi);
+  EXPECT_EQ(ChooseWindowApi("0", 0xC0000A04u), WindowApi::Wide);
+  EXPECT_EQ(ChooseWindowApi("", 0xC0000A04u), WindowApi::Ansi);
+  EXPECT_EQ(ChooseWindowApi("yes", 0x0A280105u), WindowApi::Wide);
+}
+
+TEST(WindowApiFamily, CodePageConversions) {
+  if (GetACP() != 1252) GTEST_SKIP() << "code page " << GetACP();
+  EXPECT_EQ(app::ToAnsi(L"D\u00e9marrer"), "D\xe9marrer");
+  EXPECT_EQ(app::FromAnsi("Cat\xe9gorie"), L"Cat\u00e9gorie");
+  EXPECT_EQ(app::ToAnsi(std::wstring(L"a\0b\0", 4)), std::string("a\0b\0", 4));
+  EXPECT_EQ(app::ToAnsi(L"\u03b1"), "?");  // no best fit: not an "a"
+  EXPECT_EQ(app::FromAnsi(nullptr), L"");
+}
+
+TEST_F(GuiFixture, WindowsAreOfTheChosenFamily) {
+  Start(L"family");
+  char force[8] = {};
+  const bool forced = GetEnvironmentVariableA("KESTROVA_FORCE_ANSI", force, sizeof force) == 1 && force[0] == '1';
+  EXPECT_EQ(app::UseAnsiApi(), forced || (GetVersion() & 0x80000000u) != 0);
+  EXPECT_EQ(IsWindowUnicode(window->Handle()) != FALSE, !app::UseAnsiApi());
+  EXPECT_EQ(IsWindowUnicode(window->Log().Handle()) != FALSE, !app::UseAnsiApi());
+  EXPECT_EQ(ClassOf(window->Log().Handle()), app::UseAnsiApi() ? L"RichEdit20A" : L"RichEdit20W");
+  std::cout << "[ family ] " << (app::UseAnsiApi() ? "ANSI" : "wide") << " functions, code page " << GetACP() << "\n";
+
+  // Accented texts through every kind of control, read back in UTF-16.
+  wchar_t item[64] = {};
+  GetMenuStringW(GetMenu(window->Handle()), 2, item, 64, MF_BYPOSITION);
+  EXPECT_EQ(Utf8(item), "Catégorie");
+  wchar_t button[64] = {};
+  SendMessageW(window->ToolBar(), TB_GETBUTTONTEXTW, static_cast<WPARAM>(ActionId::Start),
+               reinterpret_cast<LPARAM>(button));
+  EXPECT_EQ(Utf8(button), "Démarrer");
+  EXPECT_EQ(RowOf("Répertoires de c:\\"), 26);
+  EXPECT_EQ(LogLines()[0], kTitle);
+}
+
+TEST_F(GuiFixture, ToolTipsAnswerBothForms) {
+  Start(L"tooltips");
+  NMTTDISPINFOA a = {};
+  a.hdr = {window->ToolBar(), static_cast<UINT_PTR>(ActionId::Start), static_cast<UINT>(TTN_GETDISPINFOA)};
+  SendMessageW(window->Handle(), WM_NOTIFY, a.hdr.idFrom, reinterpret_cast<LPARAM>(&a));
+  ASSERT_NE(a.lpszText, nullptr);
+  EXPECT_EQ(Utf8(app::FromAnsi(a.lpszText)), "Démarrer");
+  NMTTDISPINFOW w = {};
+  w.hdr = {window->ToolBar(), static_cast<UINT_PTR>(ActionId::CatSelectAll), static_cast<UINT>(TTN_GETDISPINFOW)};
+  SendMessageW(window->Handle(), WM_NOTIFY, w.hdr.idFrom, reinterpret_cast<LPARAM>(&w));
+  ASSERT_NE(w.lpszText, nullptr);
+  EXPECT_EQ(Utf8(w.lpszText), "Tout sélectionner");
+}
+
+TEST_F(GuiFixture, ACharacterKeyTogglesTheFocusedTick) {
+  Start(L"charkey");
+  HWND list = window->CategoryList();
+  const int row = RowOf(kCatRootFolders);
+  LVITEMW it = {};
+  it.stateMask = it.state = LVIS_FOCUSED | LVIS_SELECTED;
+  SendMessageW(list, LVM_SETITEMSTATE, row, reinterpret_cast<LPARAM>(&it));
+  ASSERT_TRUE(Ticked(row));
+  PostMessageW(list, WM_CHAR, 0xE9 /* é */, 0x00120001);
+  ASSERT_TRUE(PumpUntil([&] { return !Ticked(row); }, 3000));
+  PostMessageW(list, WM_CHAR, ' ', 0x00390001);
+  EXPECT_TRUE(PumpUntil([&] { return Ticked(row); }, 3000));
 }
 
 }  // namespace
