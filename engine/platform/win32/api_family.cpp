@@ -93,12 +93,6 @@ BOOL WideApi::VersionInfoBlock(const Char* path, DWORD size, void* block) {
   return fn ? fn(path, 0, size, block) : NotThere();
 }
 
-BOOL WideApi::QueryVersionValue(void* block, Char* subBlock, void** value, UINT* length) {
-  using Fn = BOOL(WINAPI*)(LPCVOID, LPCWSTR, LPVOID*, PUINT);
-  static const Fn fn = Bound<Fn>("version.dll", "VerQueryValueW");
-  return fn ? fn(block, subBlock, value, length) : NotThere();
-}
-
 BOOL WideApi::PathFromItemList(LPCITEMIDLIST list, Char* path) {
   using Fn = BOOL(WINAPI*)(LPCITEMIDLIST, LPWSTR);
   static const Fn fn = Bound<Fn>("shell32.dll", "SHGetPathFromIDListW");

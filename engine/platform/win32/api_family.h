@@ -97,7 +97,6 @@ struct WideApi {
   // BoundEntry), the others are in every kernel32, advapi32 and user32.
   static DWORD VersionInfoSize(const Char* path);
   static BOOL VersionInfoBlock(const Char* path, DWORD size, void* block);
-  static BOOL QueryVersionValue(void* block, Char* subBlock, void** value, UINT* length);
 
   // System
   static BOOL Version(VersionInfo* info) { return ::GetVersionExW(reinterpret_cast<OSVERSIONINFOW*>(info)); }
@@ -168,9 +167,6 @@ struct AnsiApi {
   }
   static BOOL VersionInfoBlock(const Char* path, DWORD size, void* block) {
     return ::GetFileVersionInfoA(path, 0, size, block);
-  }
-  static BOOL QueryVersionValue(void* block, Char* subBlock, void** value, UINT* length) {
-    return ::VerQueryValueA(block, subBlock, value, length);
   }
 
   // System

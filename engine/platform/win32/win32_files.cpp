@@ -1,7 +1,6 @@
 #include "engine/platform/win32/win32_files.h"
 
-#include <cstdio>
-
+#include "engine/platform/version_block.h"
 #include "engine/platform/win32/api_family.h"
 #include "engine/platform/win32/handles.h"
 #include "engine/platform/win32/win32_util.h"
@@ -10,20 +9,7 @@ namespace kestrova::win32 {
 
 namespace {
 
-// The string values a version resource is asked for, per translation.
-constexpr const char* kVersionStrings[] = {
-    "ProductVersion", "FileVersion", "FileDescription", "LegalCopyright",
-    "Comments",       "SpecialBuild", "ProductName",    "CompanyName",
-    "InternalName",   "OriginalFilename", "PrivateBuild", "LegalTrademarks",
-};
-
-// "040904B0": language then code page, as \StringFileInfo names its tables.
-std::string TableKeyOf(uint32_t translation) {
-  char key[16];
-  std::snprintf(key, sizeof key, "%04X%04X", static_cast<unsigned>(translation & 0xFFFF),
-                static_cast<unsigned>(translation >> 16));
-  return key;
-}
+std::string AnsiTextToUtf8(const std::string& text) { return AnsiToUtf8(text); }
 
 template <typename Api>
 std::optional<VersionResource> ReadVersionResourceWith(Api, const typename Api::Text& path) {
@@ -31,46 +17,10 @@ std::optional<VersionResource> ReadVersionResourceWith(Api, const typename Api::
   if (size == 0) return std::nullopt;
   std::vector<BYTE> block(size);
   if (!Api::VersionInfoBlock(path.c_str(), size, block.data())) return std::nullopt;
-
-  // VerQueryValue in the family's characters: the A one answers the texts in the system
-  // code page, lengths in characters of that family.
-  auto query = [&](const std::string& subBlock, void** p, UINT* length) {
-    typename Api::Text name = Api::In(subBlock);
-    *p = nullptr;
-    *length = 0;
-    return Api::QueryVersionValue(block.data(), &name[0], p, length) && *p;
-  };
-
-  VersionResource res;
-  void* p = nullptr;
-  UINT length = 0;
-  if (query("\\", &p, &length) && length >= sizeof(VS_FIXEDFILEINFO)) {
-    const auto* fixed = static_cast<const VS_FIXEDFILEINFO*>(p);
-    res.HasFixedInfo = true;
-    res.FileVersionMS = fixed->dwFileVersionMS;
-    res.FileVersionLS = fixed->dwFileVersionLS;
-    res.ProductVersionMS = fixed->dwProductVersionMS;
-    res.ProductVersionLS = fixed->dwProductVersionLS;
-  }
-
-  if (query("\\VarFileInfo\\Translation", &p, &length)) {
-    const BYTE* bytes = static_cast<const BYTE*>(p);
-    for (UINT i = 0; i + 4 <= length; i += 4)
-      res.Translations.push_back(static_cast<uint32_t>(bytes[i]) | (static_cast<uint32_t>(bytes[i + 1]) << 8) |
-                                 (static_cast<uint32_t>(bytes[i + 2]) << 16) |
-                                 (static_cast<uint32_t>(bytes[i + 3]) << 24));
-  }
-
-  for (uint32_t t : res.Translations) {
-    std::string key = TableKeyOf(t);
-    if (res.StringTables.count(key)) continue;  // the same translation listed twice
-    std::map<std::string, std::string> table;
-    for (const char* name : kVersionStrings)
-      if (query("\\StringFileInfo\\" + key + "\\" + name, &p, &length))
-        table[name] = Api::OutUntilNul(static_cast<const typename Api::Char*>(p), length);
-    if (!table.empty()) res.StringTables[key] = std::move(table);
-  }
-  return res;
+  // Read node by node rather than through VerQueryValue, which only reaches the string
+  // tables \VarFileInfo\Translation names. The same block comes from either family of
+  // entry points; the 8-bit texts of 16-bit files are in the system code page.
+  return ParseVersionBlock(block.data(), block.size(), &AnsiTextToUtf8);
 }
 
 }  // namespace
