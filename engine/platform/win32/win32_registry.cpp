@@ -29,7 +29,8 @@ HKEY RootHandle(RootKey root) {
 // Keys are opened with plain KEY_READ. A 32-bit build on a 64-bit Windows (XP x64,
 // Server 2003 x64) therefore sees the 32-bit view, HKLM\SOFTWARE being redirected to
 // HKLM\SOFTWARE\Wow6432Node: that is deliberate, the engine reports what a 32-bit
-// program sees (KEY_WOW64_64KEY would also be refused by Windows 2000 and older).
+// program sees. (KEY_WOW64_64KEY, which would show the 64-bit view, is a flag of XP
+// and later.) The x64 build of the Wine tests sees the 64-bit view instead.
 template <typename Api>
 UniqueHKey OpenKey(Api, RootKey root, const std::string& path) {
   UniqueHKey key;
