@@ -127,7 +127,12 @@ bool WriteStd(DWORD which, const std::string& text) {
 bool WriteOut(const std::string& text) { return WriteStd(STD_OUTPUT_HANDLE, text); }
 void WriteErr(const std::string& text) { WriteStd(STD_ERROR_HANDLE, text); }
 
-FILE* OpenForWriting(const std::string& path) { return _wfopen(kestrova::win32::Widen(path).c_str(), L"wb"); }
+// _wfopen ends in CreateFileW, a stub on the 9x family: there the name in the ANSI code
+// page goes to fopen.
+FILE* OpenForWriting(const std::string& path) {
+  if (GetVersion() & 0x80000000) return std::fopen(AnsiPath(path).c_str(), "wb");
+  return _wfopen(kestrova::win32::Widen(path).c_str(), L"wb");
+}
 
 #else
 
