@@ -8,22 +8,6 @@
 
 namespace kestrova::app {
 
-WindowApi ChooseWindowApi(const char* force, DWORD version) {
-  if (force && std::strcmp(force, "1") == 0) return WindowApi::Ansi;
-  if (force && std::strcmp(force, "0") == 0) return WindowApi::Wide;
-  return (version & 0x80000000u) ? WindowApi::Ansi : WindowApi::Wide;
-}
-
-bool UseAnsiApi() {
-  // Decided once; GetEnvironmentVariableA works on every Windows.
-  static const bool ansi = [] {
-    char value[8] = {};
-    DWORD n = GetEnvironmentVariableA("KESTROVA_FORCE_ANSI", value, sizeof value);
-    return ChooseWindowApi(n > 0 && n < sizeof value ? value : nullptr, GetVersion()) == WindowApi::Ansi;
-  }();
-  return ansi;
-}
-
 std::string ToAnsi(const std::wstring& text) {
   if (text.empty()) return {};
   const int length = static_cast<int>(text.size());

@@ -24,6 +24,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/platform/win32/api_family.h"
 #include "engine/platform/win32/win32_util.h"
 
 namespace kestrova::app {
@@ -31,13 +32,9 @@ namespace kestrova::app {
 using win32::Narrow;
 using win32::Widen;
 
-enum class WindowApi { Wide, Ansi };
-
-// The decision: `force` is the value of KESTROVA_FORCE_ANSI (nullptr when unset),
-// `version` what GetVersion() answers.
-WindowApi ChooseWindowApi(const char* force, DWORD version);
-// The family of this process, decided on first use.
-bool UseAnsiApi();
+// The window code follows the platform layer's one decision (engine/platform/win32/
+// api_family.h): the A functions on the 9x family or when KESTROVA_FORCE_ANSI=1.
+using win32::UseAnsiApi;
 
 // UTF-16 <-> system code page, `count` units taken as they are (embedded NULs kept, for
 // the filter lists of the file dialogs). What the code page cannot hold becomes '?'.
