@@ -7,40 +7,17 @@
 
 namespace kestrova::app {
 
-template <typename T>
-struct GdiObjectTraits {
-  using Type = T;
-  static Type Invalid() noexcept { return nullptr; }
-  static void Close(Type h) noexcept { ::DeleteObject(h); }
-};
-struct DcTraits {  // a DC this code created (CreateDC, PrintDlg): DeleteDC
-  using Type = HDC;
-  static Type Invalid() noexcept { return nullptr; }
-  static void Close(Type h) noexcept { ::DeleteDC(h); }
-};
-struct MenuTraits {  // a menu not attached to a window
-  using Type = HMENU;
-  static Type Invalid() noexcept { return nullptr; }
-  static void Close(Type h) noexcept { ::DestroyMenu(h); }
-};
-struct ImageListTraits {
-  using Type = HIMAGELIST;
-  static Type Invalid() noexcept { return nullptr; }
-  static void Close(Type h) noexcept { ::ImageList_Destroy(h); }
-};
-struct GlobalTraits {
-  using Type = HGLOBAL;
-  static Type Invalid() noexcept { return nullptr; }
-  static void Close(Type h) noexcept { ::GlobalFree(h); }
-};
+// DeleteDC for a DC this code created (CreateDC, PrintDlg); DestroyMenu for a menu not
+// attached to a window.
+using win32::NullHandleTraits;
 
-using UniqueFont = win32::UniqueResource<GdiObjectTraits<HFONT>>;
-using UniqueBitmap = win32::UniqueResource<GdiObjectTraits<HBITMAP>>;
-using UniqueBrush = win32::UniqueResource<GdiObjectTraits<HBRUSH>>;
-using UniqueDc = win32::UniqueResource<DcTraits>;
-using UniqueMenu = win32::UniqueResource<MenuTraits>;
-using UniqueImageList = win32::UniqueResource<ImageListTraits>;
-using UniqueGlobal = win32::UniqueResource<GlobalTraits>;
+using UniqueFont = win32::UniqueResource<NullHandleTraits<HFONT, &::DeleteObject>>;
+using UniqueBitmap = win32::UniqueResource<NullHandleTraits<HBITMAP, &::DeleteObject>>;
+using UniqueBrush = win32::UniqueResource<NullHandleTraits<HBRUSH, &::DeleteObject>>;
+using UniqueDc = win32::UniqueResource<NullHandleTraits<HDC, &::DeleteDC>>;
+using UniqueMenu = win32::UniqueResource<NullHandleTraits<HMENU, &::DestroyMenu>>;
+using UniqueImageList = win32::UniqueResource<NullHandleTraits<HIMAGELIST, &::ImageList_Destroy>>;
+using UniqueGlobal = win32::UniqueResource<NullHandleTraits<HGLOBAL, &::GlobalFree>>;
 
 // Arial 8 points at 96 dots per inch (11 pixels), the face of every window here.
 HFONT CreateArial(int pixelHeight, bool bold = false);

@@ -51,38 +51,29 @@ class UniqueResource {
   Type handle_;
 };
 
-struct RegKeyTraits {
-  using Type = HKEY;
+// Traits of a handle whose "none" is NULL and that one function closes.
+template <typename T, auto CloseFunction>
+struct NullHandleTraits {
+  using Type = T;
   static Type Invalid() noexcept { return nullptr; }
-  static void Close(Type h) noexcept { ::RegCloseKey(h); }
+  static void Close(Type h) noexcept { CloseFunction(h); }
 };
 
+// The same for handles whose "none" is INVALID_HANDLE_VALUE (CreateFile, FindFirstFile).
+template <auto CloseFunction>
+struct InvalidValueHandleTraits {
+  using Type = HANDLE;
+  static Type Invalid() noexcept { return INVALID_HANDLE_VALUE; }
+  static void Close(Type h) noexcept { CloseFunction(h); }
+};
+
+using RegKeyTraits = NullHandleTraits<HKEY, &::RegCloseKey>;
 // Kernel objects whose "none" is NULL (processes, threads, events, mappings).
-struct KernelHandleTraits {
-  using Type = HANDLE;
-  static Type Invalid() noexcept { return nullptr; }
-  static void Close(Type h) noexcept { ::CloseHandle(h); }
-};
-
-// CreateFile answers INVALID_HANDLE_VALUE rather than NULL.
-struct FileHandleTraits {
-  using Type = HANDLE;
-  static Type Invalid() noexcept { return INVALID_HANDLE_VALUE; }
-  static void Close(Type h) noexcept { ::CloseHandle(h); }
-};
-
-struct FindHandleTraits {
-  using Type = HANDLE;
-  static Type Invalid() noexcept { return INVALID_HANDLE_VALUE; }
-  static void Close(Type h) noexcept { ::FindClose(h); }
-};
-
+using KernelHandleTraits = NullHandleTraits<HANDLE, &::CloseHandle>;
+using FileHandleTraits = InvalidValueHandleTraits<&::CloseHandle>;
+using FindHandleTraits = InvalidValueHandleTraits<&::FindClose>;
 // A module this code loaded itself (LoadLibrary); never wrap a GetModuleHandle result.
-struct LibraryTraits {
-  using Type = HMODULE;
-  static Type Invalid() noexcept { return nullptr; }
-  static void Close(Type h) noexcept { ::FreeLibrary(h); }
-};
+using LibraryTraits = NullHandleTraits<HMODULE, &::FreeLibrary>;
 
 using UniqueHKey = UniqueResource<RegKeyTraits>;
 using UniqueKernelHandle = UniqueResource<KernelHandleTraits>;
