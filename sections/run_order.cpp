@@ -8,8 +8,10 @@
 #include "sections/run.h"
 
 #include "sections/cpu_section.h"
+#include "sections/engines_sections.h"
 #include "sections/folder_sections.h"
 #include "sections/machine_section.h"
+#include "sections/process_sections.h"
 
 namespace kestrova {
 
@@ -17,7 +19,15 @@ const std::vector<SectionWriter>& RunOrder() {
   static const std::vector<SectionWriter> kWriters = {
       kMachineWriter,              // 1 Machine (général)
       kCpuWriter,                  // 3 CPU (processeur)
+      kAspiWriter,                 // 10 ASPI
+      kDirectXWriter,              // 11 DirectX
+      kOpenGLWriter,               // 12 OpenGL
+      kInternetWriter,             // 13 Internet
+      kDatabasesWriter,            // 14 Moteurs Bases de données
       kUserFoldersWriter,          // 21 Répertoires Utilisateur
+      kProcessesWriter,            // 24 Processus
+      kDriversWriter,              // 25 Drivers
+      kServicesWriter,             // 26 Services
       kRootFoldersWriter,          // 27 Répertoires de c:\ (root)
       kProgramFilesFoldersWriter,  // 28 Répertoires de c:\program files
   };

@@ -5,7 +5,9 @@
 #include "engine/hardware/cpu.h"
 #include "engine/hardware/machine.h"
 #include "engine/inventory/devices.h"
+#include "engine/inventory/process_list.h"
 #include "engine/inventory/storage.h"
+#include "engine/os/engines.h"
 
 namespace kestrova {
 
@@ -15,11 +17,13 @@ TSystemInfo::Factories TSystemInfo::BuiltMembers() {
   f[static_cast<size_t>(Member::Machine)] = [](const EngineContext& c) { return std::make_unique<TMachine>(c); };
   f[static_cast<size_t>(Member::Devices)] = [](const EngineContext& c) { return std::make_unique<TDevices>(c); };
   f[static_cast<size_t>(Member::Storage)] = [](const EngineContext& c) { return std::make_unique<TStorage>(c); };
+  f[static_cast<size_t>(Member::Engines)] = [](const EngineContext& c) { return std::make_unique<TEngines>(c); };
+  f[static_cast<size_t>(Member::ProcessList)] = [](const EngineContext& c) { return std::make_unique<TProcessList>(c); };
   return f;
 }
 
 void TSystemInfo::ConfigureMembers() {
-  // ProcessList.DetectionRange := [dtProcesses] belongs here once TProcessList exists.
+  if (auto* list = As<TProcessList>(Member::ProcessList)) list->SetDetectionRange({TDetectionType::dtProcesses});
 }
 
 }  // namespace kestrova

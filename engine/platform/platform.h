@@ -7,8 +7,11 @@
 #include "engine/platform/files.h"
 #include "engine/platform/firmware.h"
 #include "engine/platform/libraries.h"
+#include "engine/platform/processes.h"
 #include "engine/platform/processor.h"
 #include "engine/platform/registry.h"
+#include "engine/platform/runtimes.h"
+#include "engine/platform/services.h"
 #include "engine/platform/shell.h"
 #include "engine/platform/system.h"
 
@@ -23,6 +26,10 @@ struct Platform {
   ILibraries* Libraries = nullptr;
   IProcessor* Processor = nullptr;
   IFirmware* Firmware = nullptr;
+  IProcesses* Processes = nullptr;
+  IServices* Services = nullptr;
+  IAutomation* Automation = nullptr;
+  IAspi* Aspi = nullptr;
 };
 
 // Owner of one complete set of implementations.

@@ -59,6 +59,10 @@ Platform RecordedMachine::View() {
   p.Libraries = this;
   p.Processor = &Processor;
   p.Firmware = &Firmware;
+  p.Processes = &Processes;
+  p.Services = &Processes;
+  p.Automation = &Runtimes;
+  p.Aspi = &Runtimes;
   return p;
 }
 
@@ -492,6 +496,8 @@ void ApplyMachineIni(RecordedMachine& m, const std::string& text, const std::str
       ApplyVersionResource(m, r, s, s.Name.substr(8));
     } else if (StartsWith(lower, "library:") && s.Name.size() > 8) {
       ApplyLibrary(m, r, s, s.Name.substr(8));
+    } else if (ApplyProcessesSection(m.Processes, s, fileName) || ApplyRuntimesSection(m.Runtimes, s, fileName)) {
+      // processes, services, drivers and runtimes: recorded_processes.cpp, recorded_runtimes.cpp
     } else {
       throw LoadError(fileName, s.Line, "unknown section [" + s.Name + "]");
     }

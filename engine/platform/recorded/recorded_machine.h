@@ -9,7 +9,9 @@
 
 #include "engine/platform/platform.h"
 #include "engine/platform/recorded/machine_data.h"
+#include "engine/platform/recorded/recorded_processes.h"
 #include "engine/platform/recorded/recorded_processor.h"
+#include "engine/platform/recorded/recorded_runtimes.h"
 #include "engine/platform/recorded/recorded_firmware.h"
 #include "engine/platform/recorded/registry_tree.h"
 
@@ -55,6 +57,8 @@ class RecordedMachine : public PlatformHost,
   RecordedProcessor Processor{Cpuid};  // answers from Cpuid; [processor] of machine.ini
   PhysicalMemoryImage PhysicalMemory;
   RecordedFirmware Firmware{PhysicalMemory};  // serves PhysicalMemory; knobs for each path
+  RecordedProcesses Processes;  // processes, drivers, handles, windows and services
+  RecordedRuntimes Runtimes;    // automation objects and the ASPI layer
 
   // --- ISystem --------------------------------------------------------------------------
   VersionFacts Version() const override { return VersionData; }
