@@ -23,7 +23,9 @@ TSystemInfo::Factories TSystemInfo::BuiltMembers() {
 }
 
 void TSystemInfo::ConfigureMembers() {
-  if (auto* list = As<TProcessList>(Member::ProcessList)) list->SetDetectionRange({TDetectionType::dtProcesses});
+  // dynamic_cast: tests may put another class in a slot.
+  if (auto* list = dynamic_cast<TProcessList*>(Get(Member::ProcessList)))
+    list->SetDetectionRange({TDetectionType::dtProcesses});
 }
 
 }  // namespace kestrova

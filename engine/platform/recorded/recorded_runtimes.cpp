@@ -79,7 +79,7 @@ uint64_t Num(const std::string& file, const IniEntry& e, const std::string& text
   const std::string v = Trim(text);
   const bool hex = v.size() > 2 && v[0] == '0' && (v[1] == 'x' || v[1] == 'X');
   const std::string digits = hex ? v.substr(2) : v;
-  if (digits.empty() || digits.size() > 16 ||
+  if (digits.empty() || digits.size() > (hex ? 16u : 19u) ||
       digits.find_first_not_of(hex ? "0123456789abcdefABCDEF" : "0123456789") != std::string::npos)
     throw LoadError(file, e.Line, "not a number: " + v);
   const uint64_t n = std::stoull(digits, nullptr, hex ? 16 : 10);
