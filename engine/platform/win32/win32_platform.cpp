@@ -4,7 +4,10 @@
 #include "engine/platform/win32/win32_files.h"
 #include "engine/platform/win32/processor.h"
 #include "engine/platform/win32/win32_libraries.h"
+#include "engine/platform/win32/win32_processes.h"
 #include "engine/platform/win32/win32_registry.h"
+#include "engine/platform/win32/win32_runtimes.h"
+#include "engine/platform/win32/win32_services.h"
 #include "engine/platform/win32/win32_shell.h"
 #include "engine/platform/win32/win32_system.h"
 
@@ -23,6 +26,10 @@ class Win32PlatformHost final : public PlatformHost {
     p.Libraries = &libraries_;
     p.Processor = &processor_;
     p.Firmware = &firmware_;
+    p.Processes = &processes_;
+    p.Services = &services_;
+    p.Automation = &automation_;
+    p.Aspi = &aspi_;
     return p;
   }
 
@@ -34,6 +41,10 @@ class Win32PlatformHost final : public PlatformHost {
   win32::Win32Libraries libraries_;
   win32::Win32Processor processor_;
   win32::Win32Firmware firmware_;
+  win32::Win32Processes processes_;
+  win32::Win32Services services_;
+  win32::Win32Automation automation_;
+  win32::Win32Aspi aspi_;
 };
 
 }  // namespace
