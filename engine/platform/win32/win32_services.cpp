@@ -54,9 +54,18 @@ std::string Text(const char* s) { return s ? AnsiToUtf8UntilNul(s, 32768) : std:
 
 }  // namespace
 
+Win32Services::~Win32Services() {
+  ScHandle close(static_cast<SC_HANDLE>(manager_));
+}
+
+void* Win32Services::Manager() {
+  if (!manager_) manager_ = OpenManager();
+  return manager_;
+}
+
 std::optional<std::vector<std::string>> Win32Services::EnumerateDisplayNames() {
   auto enumerate = Entry<EnumFn>("EnumServicesStatusA");
-  ScHandle manager(OpenManager());
+  const SC_HANDLE manager = static_cast<SC_HANDLE>(Manager());
   if (!manager || !enumerate) return std::nullopt;
   std::vector<std::string> names;
   DWORD resume = 0;
@@ -64,7 +73,7 @@ std::optional<std::vector<std::string>> Win32Services::EnumerateDisplayNames() {
   for (int call = 0; call < 4096; ++call) {
     std::vector<uint8_t> buffer(18432);
     DWORD needed = 0, count = 0;
-    const BOOL ok = enumerate(manager.Get(), SERVICE_WIN32, SERVICE_STATE_ALL,
+    const BOOL ok = enumerate(manager, SERVICE_WIN32, SERVICE_STATE_ALL,
                               reinterpret_cast<LPENUM_SERVICE_STATUSA>(buffer.data()), static_cast<DWORD>(buffer.size()),
                               &needed, &count, &resume);
     const DWORD error = ok ? ERROR_SUCCESS : ::GetLastError();
@@ -79,18 +88,17 @@ std::optional<std::vector<std::string>> Win32Services::EnumerateDisplayNames() {
 
 std::optional<std::string> Win32Services::KeyName(const std::string& displayName) {
   auto keyName = Entry<KeyNameFn>("GetServiceKeyNameA");
-  ScHandle manager(OpenManager());
+  const SC_HANDLE manager = static_cast<SC_HANDLE>(Manager());
   if (!manager || !keyName) return std::nullopt;
   char name[512] = {};
   DWORD length = sizeof name - 1;
-  if (!keyName(manager.Get(), Utf8ToAnsi(displayName).c_str(), name, &length)) return std::nullopt;
+  if (!keyName(manager, Utf8ToAnsi(displayName).c_str(), name, &length)) return std::nullopt;
   return AnsiToUtf8UntilNul(name, sizeof name);
 }
 
 std::optional<uint32_t> Win32Services::CurrentState(const std::string& serviceName) {
   auto status = Entry<StatusFn>("QueryServiceStatus");
-  ScHandle manager(OpenManager());
-  ScHandle service(OpenOne(manager.Get(), serviceName, SERVICE_QUERY_STATUS));
+  ScHandle service(OpenOne(static_cast<SC_HANDLE>(Manager()), serviceName, SERVICE_QUERY_STATUS));
   if (!service || !status) return std::nullopt;
   SERVICE_STATUS s = {};
   if (!status(service.Get(), &s)) return std::nullopt;
@@ -99,8 +107,7 @@ std::optional<uint32_t> Win32Services::CurrentState(const std::string& serviceNa
 
 std::optional<ServiceConfig> Win32Services::QueryConfig(const std::string& serviceName) {
   auto query = Entry<ConfigFn>("QueryServiceConfigA");
-  ScHandle manager(OpenManager());
-  ScHandle service(OpenOne(manager.Get(), serviceName, SERVICE_QUERY_CONFIG));
+  ScHandle service(OpenOne(static_cast<SC_HANDLE>(Manager()), serviceName, SERVICE_QUERY_CONFIG));
   if (!service || !query) return std::nullopt;
   // Read whole: the size the manager asks for (long paths and dependency lists included).
   DWORD needed = 0;

@@ -6,10 +6,21 @@ namespace kestrova::win32 {
 
 class Win32Services final : public IServices {
  public:
+  Win32Services() = default;
+  ~Win32Services() override;
+  Win32Services(const Win32Services&) = delete;
+  Win32Services& operator=(const Win32Services&) = delete;
+
   std::optional<std::vector<std::string>> EnumerateDisplayNames() override;
   std::optional<std::string> KeyName(const std::string& displayName) override;
   std::optional<uint32_t> CurrentState(const std::string& serviceName) override;
   std::optional<ServiceConfig> QueryConfig(const std::string& serviceName) override;
+
+ private:
+  // The manager stays open from the first call to the end: each opening is a round trip
+  // to the service process, and a refresh asks three questions per service.
+  void* Manager();
+  void* manager_ = nullptr;  // SC_HANDLE
 };
 
 }  // namespace kestrova::win32
