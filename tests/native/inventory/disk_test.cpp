@@ -7,6 +7,7 @@
 #include "engine/core/context.h"
 #include "engine/core/system_info.h"
 #include "engine/inventory/disk.h"
+#include "engine/platform/recorded/load_error.h"
 #include "engine/platform/recorded/recorded_machine.h"
 #include "sections/disk_section.h"
 #include "../app/fake_host.h"
@@ -323,6 +324,61 @@ TEST(DiskReport, BlockHoldsTheLettersAndOneSectionPerDrive) {
   EXPECT_EQ(std::count(a.begin(), a.end(), "</section>"), 2);
   for (size_t i = 13; i < 25; ++i) EXPECT_NE(a[i].find(">0</data>"), std::string::npos) << a[i];
   EXPECT_EQ(run.machine->Drives.ErrorMode, 0u);
+}
+
+}  // namespace
+}  // namespace kestrova
+
+namespace kestrova {
+namespace {
+
+// machine.ini's drive and printer sections: what they set, and every kind of mistake named.
+TEST(DrivesIni, ReadsTheSectionsAndNamesEveryMistake) {
+  RecordedMachine m;
+  ApplyMachineIni(m,
+                  "[drives]\nFreeSpaceEx=0\nErrorMode=0x8000\n"
+                  "[drive:c]\nType=cdrom\nMedia=0\nSerial=0x1234\nLabel=\" A B \"\nUNC=\\\\S\\P\n"
+                  "[drive:D]\nType=6\nTotalBytes=5000000000\n"
+                  "[spooler]\nLevels=1,5\nDefault=Jet\n"
+                  "[printer:\\\\S\\Jet]\nPorts=LPT1:,COM1:\nConnection=1\n",
+                  "machine.ini");
+  EXPECT_FALSE(m.Drives.FreeSpaceExPresent);
+  EXPECT_EQ(m.Drives.ErrorMode, 0x8000u);
+  ASSERT_EQ(m.Drives.Drives.count('C'), 1u);
+  const RecordedDrive& c = m.Drives.Drives['C'];
+  EXPECT_EQ(c.Type, kDriveCdRom);
+  EXPECT_FALSE(c.Media);
+  EXPECT_EQ(c.Volume.SerialNumber, 0x1234u);
+  EXPECT_EQ(c.Volume.Label, " A B ");
+  EXPECT_EQ(c.UNC, "\\\\S\\P");
+  EXPECT_EQ(m.Drives.Drives['D'].Type, kDriveRamDisk);
+  EXPECT_EQ(m.Drives.Drives['D'].Bytes->TotalBytes, 5000000000u);
+  EXPECT_EQ(m.Spooler.Levels, (std::vector<uint32_t>{1, 5}));
+  EXPECT_EQ(m.Spooler.Default, "Jet");
+  ASSERT_EQ(m.Spooler.Printers.size(), 1u);
+  EXPECT_EQ(m.Spooler.Printers[0].Name, "\\\\S\\Jet");
+  EXPECT_EQ(m.Spooler.Printers[0].Ports, "LPT1:,COM1:");
+  EXPECT_TRUE(m.Spooler.Printers[0].Connection);
+  EXPECT_EQ(m.Drives.LogicalDriveStrings(255), std::string("C:\\\0D:\\\0\0", 9));
+  EXPECT_EQ(m.Drives.LogicalDriveStrings(8), "");  // too small a buffer: nothing written
+
+  const char* const mistakes[] = {
+      "[drive:C]\nKind=fixed\n",        "[drive:C]\nType=floppy\n",   "[drive:CD]\nType=fixed\n",
+      "[drive:1]\nType=fixed\n",        "[drive:C]\nMedia=2\n",       "[drive:C]\nSerial=0x1FFFFFFFF\n",
+      "[drive:C]\nFreeClusters=12k\n",  "[drives]\nFreeSpace=0\n",    "[spooler]\nLevels=1,x\n",
+      "[spooler]\nDefaults=Jet\n",      "[printer:Jet]\nPort=LPT1:\n", "[printer:Jet]\nConnection=yes\n",
+      "[drive:C]\nnot a key\n",
+  };
+  for (const char* text : mistakes) {
+    RecordedMachine bad;
+    try {
+      ApplyMachineIni(bad, std::string("; first line\n") + text, "bad.ini");
+      ADD_FAILURE() << "accepted: " << text;
+    } catch (const LoadError& e) {
+      EXPECT_EQ(e.File(), "bad.ini") << text;
+      EXPECT_GE(e.Line(), 2) << text;
+    }
+  }
 }
 
 }  // namespace
