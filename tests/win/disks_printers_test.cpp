@@ -13,6 +13,7 @@
 #include "engine/core/context.h"
 #include "engine/core/format.h"
 #include "engine/core/system_info.h"
+#include "engine/core/text.h"
 #include "engine/inventory/disk.h"
 #include "engine/inventory/printers.h"
 #include "engine/os/shared_routines.h"
