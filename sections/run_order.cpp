@@ -8,9 +8,11 @@
 #include "sections/run.h"
 
 #include "sections/cpu_section.h"
+#include "sections/disk_section.h"
 #include "sections/engines_sections.h"
 #include "sections/folder_sections.h"
 #include "sections/machine_section.h"
+#include "sections/printers_section.h"
 #include "sections/process_sections.h"
 
 namespace kestrova {
@@ -19,11 +21,13 @@ const std::vector<SectionWriter>& RunOrder() {
   static const std::vector<SectionWriter> kWriters = {
       kMachineWriter,              // 1 Machine (général)
       kCpuWriter,                  // 3 CPU (processeur)
+      kDiskWriter,                 // 9 Disques
       kAspiWriter,                 // 10 ASPI
       kDirectXWriter,              // 11 DirectX
       kOpenGLWriter,               // 12 OpenGL
       kInternetWriter,             // 13 Internet
       kDatabasesWriter,            // 14 Moteurs Bases de données
+      kPrintersWriter,             // 16 Imprimantes
       kUserFoldersWriter,          // 21 Répertoires Utilisateur
       kProcessesWriter,            // 24 Processus
       kDriversWriter,              // 25 Drivers

@@ -4,6 +4,7 @@
 #include <memory>
 #include <string>
 
+#include "engine/platform/drives.h"
 #include "engine/platform/files.h"
 #include "engine/platform/firmware.h"
 #include "engine/platform/libraries.h"
@@ -13,6 +14,7 @@
 #include "engine/platform/runtimes.h"
 #include "engine/platform/services.h"
 #include "engine/platform/shell.h"
+#include "engine/platform/spooler.h"
 #include "engine/platform/system.h"
 
 namespace kestrova {
@@ -26,6 +28,8 @@ struct Platform {
   ILibraries* Libraries = nullptr;
   IProcessor* Processor = nullptr;
   IFirmware* Firmware = nullptr;
+  IDrives* Drives = nullptr;
+  ISpooler* Spooler = nullptr;
   IProcesses* Processes = nullptr;
   IServices* Services = nullptr;
   IAutomation* Automation = nullptr;

@@ -1,6 +1,7 @@
 #include "engine/platform/win32/win32_platform.h"
 
 #include "engine/platform/win32/firmware.h"
+#include "engine/platform/win32/win32_drives.h"
 #include "engine/platform/win32/win32_files.h"
 #include "engine/platform/win32/processor.h"
 #include "engine/platform/win32/win32_libraries.h"
@@ -9,6 +10,7 @@
 #include "engine/platform/win32/win32_runtimes.h"
 #include "engine/platform/win32/win32_services.h"
 #include "engine/platform/win32/win32_shell.h"
+#include "engine/platform/win32/win32_spooler.h"
 #include "engine/platform/win32/win32_system.h"
 
 namespace kestrova {
@@ -26,6 +28,8 @@ class Win32PlatformHost final : public PlatformHost {
     p.Libraries = &libraries_;
     p.Processor = &processor_;
     p.Firmware = &firmware_;
+    p.Drives = &drives_;
+    p.Spooler = &spooler_;
     p.Processes = &processes_;
     p.Services = &services_;
     p.Automation = &automation_;
@@ -41,6 +45,8 @@ class Win32PlatformHost final : public PlatformHost {
   win32::Win32Libraries libraries_;
   win32::Win32Processor processor_;
   win32::Win32Firmware firmware_;
+  win32::Win32Drives drives_;
+  win32::Win32Spooler spooler_;
   win32::Win32Processes processes_;
   win32::Win32Services services_;
   win32::Win32Automation automation_;
