@@ -268,7 +268,165 @@ TEST(CpuFeatures, TwoPassesPerVendor) {
   EXPECT_EQ(cyrixExt.Count(), 22u);
   EXPECT_EQ(TCPUFeatureSet::Build(TFeatureSetKind::PowerManagement, TCpuVendor::cvAmd, 1).FeatureOfBit(0).Name, "TS");
   EXPECT_EQ(TCPUFeatureSet::Build(TFeatureSetKind::PowerManagement, TCpuVendor::cvIntel, 1).Count(), 0u);
-  EXPECT_EQ(FeatureTable().size(), 54u);
+}
+
+TEST(CpuTables, EveryVendorRow) {
+  using V = TCpuVendor;
+  const TCacheMethod D = TCacheMethod::Descriptors, E = TCacheMethod::ExtendedLeaves;
+  const TCPUVendorInfo kRows[] = {
+      {V::cvUnknown, "BadCpuVendor", "Unknown", "Unknown Vendor", D},
+      {V::cvIntel, "GenuineIntel", "Intel", "Intel Corporation", D},
+      {V::cvAmd, "AuthenticAMD", "AMD", "Advanced Micro Devices", E},
+      {V::cvCyrix, "CyrixInstead", "Cyrix", "Via Technologies Inc", D},
+      {V::cvIDT, "CentaurHauls", "Via", "Via Technologies Inc", E},
+      {V::cvNexGen, "NexGenDriven", "NexGen", "NexGen Inc", D},
+      {V::cvUMC, "UMC UMC UMC ", "UMC", "United Microelectronics Corp", D},
+      {V::cvRise, "RiseRiseRise", "Rise", "Rise Technology", D},
+      {V::cvSiS, "SiS SiS SiS ", "SiS", "SiS", D},
+      {V::cvGeode, "Geode by NSC", "NSC", "National Semiconductor", D},
+      {V::cvTransmeta, "GenuineTMx86", "Transmeta", "Transmeta", E}};
+  for (const TCPUVendorInfo& r : kRows) {
+    const TCPUVendorInfo& got = VendorInfo(r.Vendor);
+    EXPECT_EQ(std::string(got.Signature) + "/" + got.ShortName + "/" + got.FullName,
+              std::string(r.Signature) + "/" + r.ShortName + "/" + r.FullName);
+    EXPECT_EQ(got.CacheMethod, r.CacheMethod) << r.Signature;
+    EXPECT_EQ(VendorFromSignature(r.Signature), r.Vendor) << r.Signature;
+  }
+  EXPECT_EQ(VendorFromSignature("genuineintel"), V::cvUnknown);  // exact case unless asked
+  EXPECT_EQ(VendorFromSignature("genuineintel", true), V::cvIntel);
+  EXPECT_EQ(VendorFromSignature("SiS SiS SiS"), V::cvUnknown);  // the trailing blank counts
+}
+
+// Each cache row alone in the slots gives its cache those values, and no other cache any.
+TEST(CpuTables, EveryCacheDescriptorRow) {
+  using A = TCacheAssociativity;
+  using K = CacheKind;
+  const TCacheDescriptorInfo kRows[] = {
+    {0x06, K::L1Code, A::ca4Way, 8, 32}, {0x08, K::L1Code, A::ca4Way, 16, 32},
+    {0x30, K::L1Code, A::ca8Way, 32, 64}, {0x0A, K::L1Data, A::ca2Way, 8, 32},
+    {0x0C, K::L1Data, A::ca4Way, 16, 32}, {0x2C, K::L1Data, A::ca8Way, 32, 64},
+    {0x60, K::L1Data, A::ca8Way, 16, 64}, {0x66, K::L1Data, A::ca4Way, 8, 64},
+    {0x67, K::L1Data, A::ca4Way, 16, 64}, {0x68, K::L1Data, A::ca4Way, 32, 64},
+    {0x39, K::L2, A::ca4Way, 128, 64}, {0x3B, K::L2, A::ca2Way, 128, 64}, {0x3C, K::L2, A::ca4Way, 256, 64},
+    {0x41, K::L2, A::ca4Way, 128, 32}, {0x42, K::L2, A::ca4Way, 256, 32}, {0x43, K::L2, A::ca4Way, 512, 32},
+    {0x44, K::L2, A::ca4Way, 1024, 32}, {0x45, K::L2, A::ca4Way, 2048, 32},
+    {0x78, K::L2, A::ca4Way, 1024, 64}, {0x79, K::L2, A::ca8Way, 128, 64},
+    {0x7A, K::L2, A::ca8Way, 256, 64}, {0x7B, K::L2, A::ca8Way, 512, 64},
+    {0x7C, K::L2, A::ca8Way, 1024, 64}, {0x7D, K::L2, A::ca8Way, 2048, 64},
+    {0x7E, K::L2, A::ca8Way, 1024, 128}, {0x7F, K::L2, A::ca2Way, 256, 64},
+    {0x81, K::L2, A::ca8Way, 128, 32}, {0x82, K::L2, A::ca8Way, 256, 32} /* a 256 KB L2 on the Coppermine */, {0x83, K::L2, A::ca8Way, 512, 32},
+    {0x84, K::L2, A::ca8Way, 1024, 32}, {0x85, K::L2, A::ca8Way, 2048, 32},
+    {0x86, K::L2, A::ca4Way, 512, 64}, {0x87, K::L2, A::ca8Way, 1024, 64},
+    {0x22, K::L3, A::ca4Way, 512, 64}, {0x23, K::L3, A::ca8Way, 1024, 64},
+    {0x25, K::L3, A::ca8Way, 2048, 64}, {0x29, K::L3, A::ca8Way, 4096, 64}, {0x40, K::L3, A::caNone, 0, 0},
+    {0x70, K::Trace, A::ca8Way, 12, 0}, {0x71, K::Trace, A::ca8Way, 16, 0},
+    {0x72, K::Trace, A::ca8Way, 32, 0},
+  };
+  for (const TCacheDescriptorInfo& r : kRows) {
+    const TCPUCache c = DecodeDescriptorCaches({r.Descriptor});
+    const TCPUCacheDetails* const caches[] = {&c.Level1.Code, &c.Level1.Data, &c.Level1.Unified,
+                                               &c.Level2, &c.Level3, &c.Trace};
+    for (int k = 0; k < 6; ++k) {
+      const bool mine = k == static_cast<int>(r.Cache);
+      EXPECT_EQ(caches[k]->Size, mine ? r.Size : 0) << std::hex << int{r.Descriptor} << " cache " << k;
+      EXPECT_EQ(caches[k]->LineSize, mine ? r.Line : 0) << std::hex << int{r.Descriptor};
+      EXPECT_EQ(caches[k]->Associativity, mine ? r.Associativity : A::caNone) << std::hex << int{r.Descriptor};
+    }
+  }
+  for (uint8_t tlb : {0x01, 0x02, 0x03, 0x04, 0x50, 0x51, 0x52, 0x5B, 0x5C, 0x5D, 0x80}) {
+    const TCPUCache c = DecodeDescriptorCaches({tlb});
+    EXPECT_EQ(c.Level1.Code.Size + c.Level1.Data.Size + c.Level2.Size + c.Level3.Size + c.Trace.Size, 0) << int{tlb};
+  }
+  // Codes of the extended-leaf method and the names of the report, every value.
+  const std::pair<uint32_t, A> kCodes[] = {{0, A::caNone}, {1, A::caDirect}, {2, A::ca2Way}, {3, A::caNone},
+                                          {4, A::ca4Way}, {5, A::caNone}, {6, A::ca8Way}, {7, A::caNone},
+                                          {8, A::ca16Way}, {14, A::caNone}, {15, A::caFull}, {16, A::caNone}};
+  for (const auto& c : kCodes) EXPECT_EQ(AssociativityFromCode(c.first), c.second) << c.first;
+  std::string names;
+  for (int a = 0; a <= static_cast<int>(A::caFull); ++a) names += AssociativityName(static_cast<A>(a)) + std::string("|");
+  EXPECT_EQ(names, "None|Direct|2-Way|4-Way|8-Way|16-Way|Full|");
+}
+
+// Every row: bit, name, vendor column (0 all, 2 AMD, 3 Cyrix), sets, description.
+TEST(CpuTables, EveryFeatureRowAndEachRegisterBitAlone) {
+  const char* const kRows[] = {
+      "0 FPU 0 StdExt Floating point unit",
+      "0 TS 2 PM Temperature Sensor",
+      "0 SSE3 0 StandardEx Streaming SIMD extensions 3",
+      "1 VME 0 StdExt Virtual mode extension",
+      "1 FID 2 PM Frequency Id Control",
+      "2 DE 0 StdExt Debugging extensions",
+      "2 VID 2 PM Voltage Id Control",
+      "3 PSE 0 StdExt Page size extension",
+      "3 MON 0 StandardEx MONITOR/MWAIT",
+      "3 TPP 2 PM Thermal Trip",
+      "4 TSC 0 StdExt Time stamp counter",
+      "4 TM 2 PM Thermal monitor support",
+      "5 MSR 0 StdExt Machine specific registers",
+      "5 STC 2 PM Software Thermal Control",
+      "6 PAE 0 StdExt Physical address exception",
+      "7 MCE 0 StdExt Machine check exception",
+      "7 TM2 0 StandardEx Thermal Monitor 2",
+      "8 CX8 0 StdExt CMPXCHG8 instrucion support",
+      "8 EST 0 StandardEx Enhanced SpeedStep Technology",
+      "9 APIC 0 StdExt APIC hardware support",
+      "10 CID 0 StandardEx Context Id",
+      "11 SEP 0 StdExt Fast system call",
+      "12 MTRR 0 StdExt Memory type range registers",
+      "13 PGE 0 StdExt Page global enable",
+      "13 CX16 0 StandardEx CMPXCHG16B instrucion support",
+      "14 ETPRD 0 StandardEx ETPRD",
+      "14 MCA 0 StdExt Machine check architecture",
+      "15 CMOV 0 StdExt Conditional move support",
+      "16 PAT 2 Standard Page attribute table",
+      "16 FCMOV 0 Extended FCMOVcc",
+      "17 PSE36 0 Standard 36-bit page size extension",
+      "18 PSN 0 Standard Processor serial number",
+      "19 CLFSH 0 StdExt CLFLUSH instruction support",
+      "19 MP 2 Extended Multi processor enabled",
+      "20 NX 2 Extended No Execute Page Protections",
+      "20 NX 3 Extended No Execute Page Protections",
+      "21 DTES 0 Standard Debug trace and EMON store MSR",
+      "22 ACPI 0 Standard Thermal monitor and software controlled clock",
+      "22 MMX+ 2 Extended Extended MMX architecture",
+      "23 MMX 0 StdExt MMX architecture support",
+      "24 FXSR 0 StdExt Fast floating point save",
+      "24 MMX+ 3 Extended Extended MMX architecture",
+      "25 SSE 0 Standard Streaming SIMD instruction support",
+      "25 FFXSR 0 Extended FFXSR",
+      "26 SSE2 0 Standard Streaming SIMD extensions 2",
+      "27 SS 0 Standard Self snoop",
+      "28 HTT 0 Standard Hyper-Threading technology",
+      "29 TM 0 Standard Thermal monitor support",
+      "29 LM 2 Extended AA-64 Long mode",
+      "29 LM 3 Extended AA-64 Long mode",
+      "30 IA-64 0 Standard IA-64",
+      "30 3DNOW+ 2 Extended Extended 3DNow! extensions",
+      "31 SBF 0 Standard Signal break on FERR",
+      "31 3DNOW 2 Extended 3DNow! extensions",
+  };
+  const std::pair<const char*, unsigned> kSets[] = {
+      {"StdExt", 5}, {"Standard", 1}, {"StandardEx", 2}, {"Extended", 4}, {"PM", 8}};
+  const auto& table = FeatureTable();
+  ASSERT_EQ(table.size(), sizeof kRows / sizeof kRows[0]);
+  for (size_t i = 0; i < table.size(); ++i) {
+    const TFeatureDetail& f = table[i];
+    std::string sets;
+    for (const auto& s : kSets)
+      if (f.Sets.Bits() == s.second) sets = s.first;
+    EXPECT_EQ(Format("%d %s %d %s %s", f.Bit, f.Name, f.Vendor, sets.c_str(), f.Description), kRows[i]);
+    EXPECT_EQ(f.Row, static_cast<int>(i) + 1);
+  }
+  for (auto kind : {TFeatureSetKind::Standard, TFeatureSetKind::StandardEx, TFeatureSetKind::Extended,
+                    TFeatureSetKind::PowerManagement})
+    for (auto vendor : {TCpuVendor::cvIntel, TCpuVendor::cvAmd, TCpuVendor::cvCyrix})
+      for (unsigned bit = 0; bit < 32; ++bit) {
+        const TCPUFeatureSet set = TCPUFeatureSet::Build(kind, vendor, 1u << bit);
+        for (const TCPUFeature& r : set.Records()) {
+          EXPECT_EQ(r.Available, r.Bit == bit) << r.Name << " with bit " << bit;
+          EXPECT_EQ(r.SetNumber, static_cast<int>(kind));
+        }
+      }
 }
 
 }  // namespace
