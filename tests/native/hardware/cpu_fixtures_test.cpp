@@ -78,9 +78,6 @@ const Dump kDumps[] = {
       model: 3
       stepping: 6
       name: i80486DX/2-WB
-      code name: P24D
-      revision: A
-      technology: 
       marketing name: 
       generic name: x86 Family 4 Model 3 Stepping 6
       l1 data: none
@@ -96,9 +93,6 @@ const Dump kDumps[] = {
       model: 2
       stepping: 12
       name: Pentium
-      code name: A80502,P54C,P54CS
-      revision: aC0,cC0,mcC0,acC0
-      technology: 0.50 µm
       l1 data: none
       feature counts: 29/7/0/0
       standard available: FPU VME DE PSE TSC MSR MCE CX8
@@ -108,9 +102,6 @@ const Dump kDumps[] = {
       model: 4
       stepping: 3
       name: Pentium MMX
-      code name: A80503,P55C
-      revision: xB1,mxB1
-      technology: 0.28 µm
       standard available: FPU VME DE PSE TSC MSR MCE CX8 MMX
       frequency: 200)"},
     {"intel-pentium-pro.txt", 200, R"(
@@ -118,9 +109,6 @@ const Dump kDumps[] = {
       model: 1
       stepping: 9
       name: Pentium Pro
-      code name: A80521,P6
-      revision: sB1
-      technology: 0.35 µm
       l1 code: 8 KB 4-Way line 32
       l1 data: 8 KB 2-Way line 32
       l2: 256 KB 4-Way line 32
@@ -134,9 +122,6 @@ const Dump kDumps[] = {
       stepping: 6
       brand: 2
       name: Pentium III
-      code name: A80526, Coppermine
-      revision: C0,cC0
-      technology: 0.18 µm
       marketing name: 
       l1 code: 16 KB 4-Way line 32
       l1 data: 16 KB 4-Way line 32
@@ -152,9 +137,6 @@ const Dump kDumps[] = {
       stepping: 9
       brand: 9
       name: Pentium 4 with HTT
-      code name: Northwood
-      revision: D1
-      technology: 0.13 µm
       marketing name: Intel(R) Pentium(R) 4 CPU 2.80GHz
       extended: 0/0/0
       l1 code: none
@@ -172,9 +154,6 @@ const Dump kDumps[] = {
       stepping: 5
       brand: 22
       name: Pentium M
-      code name: Banias
-      revision: 
-      technology: 0.13 µm
       marketing name: Intel(R) Pentium(R) M processor 1600MHz
       l1 code: 32 KB 8-Way line 64
       l1 data: 32 KB 8-Way line 64
@@ -186,8 +165,6 @@ const Dump kDumps[] = {
       model: 1
       stepping: 1
       name: K5
-      code name: 5k86
-      technology: 0.35 µm
       marketing name: AMD-K5(tm) Processor
       extended: 5/1/1
       l1 code: 16 KB 4-Way line 32
@@ -200,9 +177,6 @@ const Dump kDumps[] = {
       model: 8
       stepping: 12
       name: K6-II
-      code name: Chomper
-      revision: 
-      technology: 0.25 µm
       marketing name: AMD-K6(tm) 3D processor
       l1 code: 32 KB 2-Way line 32
       l1 data: 32 KB 2-Way line 32
@@ -214,9 +188,6 @@ const Dump kDumps[] = {
       model: 4
       stepping: 2
       name: Athlon
-      code name: Thunderbird
-      revision: A4,A5,A6,A7
-      technology: 0.18 µm
       marketing name: AMD Athlon(tm) Processor
       l1 data: 64 KB 2-Way line 64
       l2: 256 KB 16-Way line 64
@@ -228,9 +199,6 @@ const Dump kDumps[] = {
       stepping: 8
       brand: 0
       name: Athlon 64
-      code name: Clawhammer
-      revision: SH7-C0
-      technology: 0.13 µm
       marketing name: AMD Athlon(tm) 64 Processor 3200+
       extended: 15/4/8
       l1 data: 64 KB 2-Way line 64
@@ -242,8 +210,6 @@ const Dump kDumps[] = {
       model: 7
       stepping: 8
       name: VIA C3 C5C
-      code name: Ezra
-      technology: 0.13µm
       marketing name: VIA Ezra
       l1 data: 64 KB 4-Way line 32
       l2: 64 KB 4-Way line 32
@@ -254,7 +220,6 @@ const Dump kDumps[] = {
       model: 4
       stepping: 3
       name: Crusoe
-      code name: TM5600/TM5800
       marketing name: 
       l1 code: 64 KB 8-Way line 32
       l1 data: 64 KB 16-Way line 32
