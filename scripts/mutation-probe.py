@@ -24,7 +24,9 @@ import time
 
 ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
 
-# (file, text, replacement, what the fault is)
+# (file, text, replacement, what the fault is); text and replacement may be lists of
+# alternatives, of which the first text found in the file is used (a fault that must
+# survive a rewrite of the line it sits in).
 MUTATIONS = [
     # SMBIOS
     ("engine/hardware/smbios.cpp", '"Pizza Box"', '"Pizza box"', "chassis name row"),
@@ -87,7 +89,8 @@ MUTATIONS = [
     ("sections/folder_sections.cpp", '{"Répertoire \\"Ma musique / Utilisateur actuel\\"", 13}', '{"Répertoire \\"Ma musique / Utilisateur actuel\\"", 14}', "folder CSIDL"),
     ("sections/folder_sections.cpp", "if ((e.Attributes & kAttrHidden) && (e.Attributes & kAttrSystem)) continue;", "if ((e.Attributes & kAttrHidden) || (e.Attributes & kAttrSystem)) continue;", "hidden-and-system rule"),
     # recorded machines
-    ("engine/platform/recorded/ini.cpp", "if (line.back() != ']' || line.size() < 3)", "if (line.back() != ']')", "empty section header"),
+    ("engine/platform/recorded/ini.cpp", ["if (line.back() != ']' || line.size() < 3)", "if (name.empty()) throw"],
+     ["if (line.back() != ']')", "if (line.size() < 2) throw"], "empty section header"),
     ("engine/platform/recorded/registry_tree.cpp", "if (b.empty() || b.size() > 2) return false;", "if (b.empty() || b.size() > 3) return false;", "three-digit hex byte"),
     ("engine/platform/recorded/recorded_machine.cpp", "{0, 3, 2, 5, 0, 3, 5, 1, 4, 6, 2, 4}", "{0, 3, 3, 5, 0, 3, 5, 1, 4, 6, 2, 4}", "weekday of March"),
 ]
@@ -106,11 +109,16 @@ def main():
     ap.add_argument("--list", action="store_true")
     args = ap.parse_args()
 
-    chosen = [m for m in MUTATIONS if not args.k or any(w in m[0] or w in m[3] for w in args.k)]
-    for path, old, new, label in chosen:
+    chosen = []
+    for path, old, new, label in MUTATIONS:
+        if args.k and not any(w in path or w in label for w in args.k):
+            continue
         text = open(os.path.join(ROOT, path), encoding="utf-8").read()
-        if text.count(old) != 1:
-            sys.exit(f"{path}: the text of '{label}' occurs {text.count(old)} times, not once")
+        olds, news = (old, new) if isinstance(old, list) else ([old], [new])
+        found = [i for i, o in enumerate(olds) if text.count(o) == 1]
+        if not found:
+            sys.exit(f"{path}: the text of '{label}' does not occur exactly once")
+        chosen.append((path, olds[found[0]], news[found[0]], label))
     if args.list:
         for path, _, _, label in chosen:
             print(f"{path}: {label}")

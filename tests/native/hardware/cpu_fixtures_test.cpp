@@ -73,13 +73,9 @@ struct Dump {
 
 const Dump kDumps[] = {
     {"intel-486dx2.txt", 66, R"(
-      vendor: Intel
-      family: 4
-      model: 3
-      stepping: 6
+      generic name: x86 Family 4 Model 3 Stepping 6
       name: i80486DX/2-WB
       marketing name: 
-      generic name: x86 Family 4 Model 3 Stepping 6
       l1 data: none
       l2: none
       feature counts: 29/7/0/0
@@ -88,26 +84,19 @@ const Dump kDumps[] = {
       apic: 255 lpp 1 logical 0 physical 255
       frequency: 0)"},  // no time-stamp counter: nothing is measured
     {"intel-pentium-p54c.txt", 100, R"(
-      vendor: Intel
-      family: 5
-      model: 2
-      stepping: 12
+      generic name: x86 Family 5 Model 2 Stepping 12
       name: Pentium
       l1 data: none
       feature counts: 29/7/0/0
       standard available: FPU VME DE PSE TSC MSR MCE CX8
       frequency: 100)"},
     {"intel-pentium-mmx.txt", 200, R"(
-      family: 5
-      model: 4
-      stepping: 3
+      generic name: x86 Family 5 Model 4 Stepping 3
       name: Pentium MMX
       standard available: FPU VME DE PSE TSC MSR MCE CX8 MMX
       frequency: 200)"},
     {"intel-pentium-pro.txt", 200, R"(
-      family: 6
-      model: 1
-      stepping: 9
+      generic name: x86 Family 6 Model 1 Stepping 9
       name: Pentium Pro
       l1 code: 8 KB 4-Way line 32
       l1 data: 8 KB 2-Way line 32
@@ -116,10 +105,7 @@ const Dump kDumps[] = {
       trace: none
       feature counts: 29/7/0/0)"},
     {"intel-pentium3-coppermine.txt", 800, R"(
-      vendor: Intel
-      family: 6
-      model: 8
-      stepping: 6
+      generic name: x86 Family 6 Model 8 Stepping 6
       brand: 2
       name: Pentium III
       marketing name: 
@@ -131,10 +117,7 @@ const Dump kDumps[] = {
       serial: 0000-0686-0383-FBFF-0000-0000
       frequency: 800)"},
     {"intel-pentium4-northwood.txt", 2793, R"(
-      vendor: Intel
-      family: 15
-      model: 2
-      stepping: 9
+      generic name: x86 Family 15 Model 2 Stepping 9
       brand: 9
       name: Pentium 4 with HTT
       marketing name: Intel(R) Pentium(R) 4 CPU 2.80GHz
@@ -149,9 +132,7 @@ const Dump kDumps[] = {
       apic: 0 lpp 2 logical 0 physical 0
       frequency: 2793)"},
     {"intel-pentium-m-banias.txt", 1600, R"(
-      family: 6
-      model: 9
-      stepping: 5
+      generic name: x86 Family 6 Model 9 Stepping 5
       brand: 22
       name: Pentium M
       marketing name: Intel(R) Pentium(R) M processor 1600MHz
@@ -160,10 +141,7 @@ const Dump kDumps[] = {
       l2: 1024 KB 8-Way line 64
       apic: 255 lpp 1 logical 0 physical 255)"},
     {"amd-k5.txt", 90, R"(
-      vendor: AMD
-      family: 5
-      model: 1
-      stepping: 1
+      generic name: x86 Family 5 Model 1 Stepping 1
       name: K5
       marketing name: AMD-K5(tm) Processor
       extended: 5/1/1
@@ -172,10 +150,7 @@ const Dump kDumps[] = {
       l2: none
       feature counts: 30/7/25/0)"},
     {"amd-k6-2.txt", 350, R"(
-      vendor: AMD
-      family: 5
-      model: 8
-      stepping: 12
+      generic name: x86 Family 5 Model 8 Stepping 12
       name: K6-II
       marketing name: AMD-K6(tm) 3D processor
       l1 code: 32 KB 2-Way line 32
@@ -183,20 +158,14 @@ const Dump kDumps[] = {
       l2: none
       feature counts: 30/7/25/0)"},
     {"amd-athlon-thunderbird.txt", 1000, R"(
-      vendor: AMD
-      family: 6
-      model: 4
-      stepping: 2
+      generic name: x86 Family 6 Model 4 Stepping 2
       name: Athlon
       marketing name: AMD Athlon(tm) Processor
       l1 data: 64 KB 2-Way line 64
       l2: 256 KB 16-Way line 64
       feature counts: 30/7/25/0)"},
     {"amd-athlon64-clawhammer.txt", 2000, R"(
-      vendor: AMD
-      family: 15
-      model: 4
-      stepping: 8
+      generic name: x86 Family 15 Model 4 Stepping 8
       brand: 0
       name: Athlon 64
       marketing name: AMD Athlon(tm) 64 Processor 3200+
@@ -205,20 +174,14 @@ const Dump kDumps[] = {
       l2: 1024 KB 16-Way line 64
       feature counts: 30/7/25/6)"},
     {"via-c3-ezra.txt", 800, R"(
-      vendor: Via
-      family: 6
-      model: 7
-      stepping: 8
+      generic name: x86 Family 6 Model 7 Stepping 8
       name: VIA C3 C5C
       marketing name: VIA Ezra
       l1 data: 64 KB 4-Way line 32
       l2: 64 KB 4-Way line 32
       feature counts: 29/7/20/0)"},
     {"transmeta-crusoe-tm5800.txt", 933, R"(
-      vendor: Transmeta
-      family: 5
-      model: 4
-      stepping: 3
+      generic name: x86 Family 5 Model 4 Stepping 3
       name: Crusoe
       marketing name: 
       l1 code: 64 KB 8-Way line 32
