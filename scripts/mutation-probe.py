@@ -5,8 +5,9 @@ Each mutation below replaces one piece of text (which must occur exactly once in
 file) with a faulty variant: a bound off by one, a wrong bit, a wrong table value, an
 inverted condition, a wrong separator. For each one, in turn, the script edits the
 source, rebuilds the native tests in a plain, unsanitised -O0 tree (build/mutants by
-default, configured on first use), runs the test program, records whether any test
-failed ("caught") or none did ("MISSED"), and puts the file back. A mutant that does not
+default, configured on first use), runs the test program (the tests ctest runs, in one
+process, which is much faster), records whether any test failed or hung ("caught") or
+none did ("MISSED"), and puts the file back. A mutant that does not
 compile is reported and left out of the rate.
 
   scripts/mutation-probe.py                 # every mutation
@@ -34,7 +35,9 @@ MUTATIONS = [
     ("engine/hardware/smbios.cpp", "else if (volt & 0x02) p.Voltage = 3.3;", "else if (volt & 0x04) p.Voltage = 3.3;", "processor voltage bit"),
     ("engine/hardware/smbios.cpp", '"SCSI Wide"', '"SCSI wide"', "port type name row"),
     ("engine/hardware/smbios.cpp", "type >= 0xA0 && type <= 0xA4", "type >= 0xA0 && type <= 0xA3", "slot type range end"),
+    # Equivalent (no test can catch it): a structure of length 10 has no byte 0Ah to read.
     ("engine/hardware/smbios.cpp", "if (s.Length() > 9) v.MainBoardLocationInChassis", "if (s.Length() > 10) v.MainBoardLocationInChassis", "board length bound"),
+    # Equivalent too: the word at 14h needs a length of 22 to be read at all.
     ("engine/hardware/smbios.cpp", "if (s.Length() >= 21) t.NominalValue", "if (s.Length() > 21) t.NominalValue", "probe length bound"),
     ("engine/hardware/smbios.cpp", '"RDRAM", "DDR"}', '"RDRAM", "DDR2"}', "memory device last name"),
     ("engine/hardware/smbios.cpp", "s.Byte(0x0D) & 0x07", "s.Byte(0x0D) & 0x03", "controller voltage mask"),
@@ -77,6 +80,7 @@ MUTATIONS = [
     ("engine/core/format.cpp", '{int64_t{1} << 20, 1024.0 * 1024.0, "MO"}', '{int64_t{1} << 21, 1024.0 * 1024.0, "MO"}', "size unit bound"),
     ("engine/core/format.cpp", '(rest == 1 ? " Second." : " Seconds.")', '(rest <= 1 ? " Second." : " Seconds.")', "singular seconds"),
     ("engine/core/format.cpp", '{2678400LL, " Month, "', '{2592000LL, " Month, "', "month length"),
+    # Equivalent: after the first loop s[b] is not blank, so e never stops at b + 1 on a blank.
     ("engine/core/text.cpp", "while (e > b && IsBlank(s[e - 1])) --e;", "while (e > b + 1 && IsBlank(s[e - 1])) --e;", "trim bound"),
     ("engine/core/date_time.cpp", "  y -= m <= 2;", "  y -= m < 2;", "civil date: February"),
     ("engine/core/date_time.cpp", "y = static_cast<int>(static_cast<int64_t>(yoe) + era * 400 + (m <= 2));", "y = static_cast<int>(static_cast<int64_t>(yoe) + era * 400 + (m < 2));", "days to date: February"),
