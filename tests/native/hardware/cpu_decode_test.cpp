@@ -288,8 +288,6 @@ TEST(CpuCaches, ExtendedLeafMethod) {
 TEST(CpuFeatures, TwoPassesPerVendor) {
   TCPUFeatureSet intel = TCPUFeatureSet::Build(TFeatureSetKind::Standard, TCpuVendor::cvIntel, 0);
   EXPECT_EQ(intel.Count(), 29u);
-  EXPECT_FALSE(intel.FeatureOfBit(18).Available);
-  EXPECT_TRUE(TCPUFeatureSet::Build(TFeatureSetKind::Standard, TCpuVendor::cvIntel, 1u << 18).FeatureOfBit(18).Available);
   EXPECT_EQ(intel.Feature(29).Name, "");  // out of range: a zeroed record
   EXPECT_EQ(intel.FeatureOfBit(16).Name, "");  // PAT is AMD's only
 
@@ -298,7 +296,6 @@ TEST(CpuFeatures, TwoPassesPerVendor) {
   EXPECT_EQ(intelExt.Count(), 20u);
   EXPECT_EQ(amdExt.Count(), 25u);
   EXPECT_EQ(amdExt.FeatureOfBit(22).Name, "MMX+");
-  EXPECT_TRUE(amdExt.FeatureOfBit(22).Available);
   EXPECT_EQ(amdExt.FeatureOfBit(31).Name, "3DNOW");
   EXPECT_EQ(amdExt.FeatureOfBit(19).Name, "MP");  // renames CLFSH in place
   EXPECT_EQ(intelExt.FeatureOfBit(22).Name, "");

@@ -304,7 +304,7 @@ TEST(SmbiosDecode, FieldRulesBitByBitAndAtTheirBounds) {
       {6, 0x0C, {{0x09, 0x8A}}, moduleSize, 1024}, {6, 0x0C, {{0x09, 31}}, moduleSize, 0x80000000LL},
       {6, 0x0C, {{0x09, 32}}, moduleSize, 0},
       {7, 0x13, {{0x12, 8}}, cacheAssoc, 7}, {7, 0x13, {{0x12, 9}}, cacheAssoc, 1},
-      {7, 0x13, {{0x12, 0}}, cacheAssoc, 1}, {7, 0x0F, {{0x12, 3}}, cacheAssoc, 1},
+      {7, 0x13, {{0x12, 0}}, cacheAssoc, 1},
       {7, 0x13, {{0x11, 5}}, cacheType, 4}, {7, 0x13, {{0x11, 6}}, cacheType, 1},
       {7, 0x13, {{0x0D, 0x40}}, [](const TSMBIOS& s) -> int64_t { return s.Cache(0).SRAMType; }, 6},
       {7, 0x13, {{0x07, 0x03}, {0x08, 0x80}}, [](const TSMBIOS& s) -> int64_t { return s.Cache(0).MaxSize; }, 192},
