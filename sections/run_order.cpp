@@ -10,6 +10,7 @@
 #include "sections/cpu_section.h"
 #include "sections/folder_sections.h"
 #include "sections/machine_section.h"
+#include "sections/software_sections.h"
 
 namespace kestrova {
 
@@ -18,6 +19,8 @@ const std::vector<SectionWriter>& RunOrder() {
       kMachineWriter,              // 1 Machine (général)
       kCpuWriter,                  // 3 CPU (processeur)
       kUserFoldersWriter,          // 21 Répertoires Utilisateur
+      kInstalledAppsWriter,        // 22 Applications installées
+      kAutoStartWriter,            // 23 Applications démarrées automatiquement
       kRootFoldersWriter,          // 27 Répertoires de c:\ (root)
       kProgramFilesFoldersWriter,  // 28 Répertoires de c:\program files
   };

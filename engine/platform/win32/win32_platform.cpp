@@ -4,8 +4,10 @@
 #include "engine/platform/win32/win32_files.h"
 #include "engine/platform/win32/processor.h"
 #include "engine/platform/win32/win32_libraries.h"
+#include "engine/platform/win32/win32_profile_files.h"
 #include "engine/platform/win32/win32_registry.h"
 #include "engine/platform/win32/win32_shell.h"
+#include "engine/platform/win32/win32_shell_links.h"
 #include "engine/platform/win32/win32_system.h"
 
 namespace kestrova {
@@ -23,6 +25,8 @@ class Win32PlatformHost final : public PlatformHost {
     p.Libraries = &libraries_;
     p.Processor = &processor_;
     p.Firmware = &firmware_;
+    p.ShellLinks = &shellLinks_;
+    p.Profiles = &profiles_;
     return p;
   }
 
@@ -34,6 +38,8 @@ class Win32PlatformHost final : public PlatformHost {
   win32::Win32Libraries libraries_;
   win32::Win32Processor processor_;
   win32::Win32Firmware firmware_;
+  win32::Win32ShellLinks shellLinks_;
+  win32::Win32ProfileFiles profiles_;
 };
 
 }  // namespace
