@@ -105,12 +105,17 @@ TSoftware::TSoftware(const EngineContext& context) : TInformation(context) {
 
 std::optional<TSoftwareRecord> TSoftware::ReadRecord(const std::string& key) const {
   const Platform& p = Context().Sys;
-  if (!p.Registry->QueryValue(RootKey::LocalMachine, key, "DisplayName")) return std::nullopt;
-  auto text = [&](const char* name) {
-    return Truncate(ReadRegistryString(p, RootKey::LocalMachine, key, name), kFieldLimit);
+  auto name = p.Registry->QueryValue(RootKey::LocalMachine, key, "DisplayName");
+  if (!name) return std::nullopt;
+  auto text = [&](const char* value) {
+    return Truncate(ReadRegistryString(p, RootKey::LocalMachine, key, value), kFieldLimit);
   };
   TSoftwareRecord r;
-  r.Name = text("DisplayName");
+  // Only string data is text: a DisplayName of another type gives an empty name.
+  if (name->Type == kRegSz || name->Type == kRegExpandSz) {
+    auto end = std::find(name->Data.begin(), name->Data.end(), uint8_t{0});
+    r.Name = Truncate(std::string(name->Data.begin(), end), kFieldLimit);
+  }
   r.Version = text("DisplayVersion");
   r.Company = text("Publisher");
   r.Uninstall = text("UninstallString");

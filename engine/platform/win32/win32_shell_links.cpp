@@ -50,8 +50,8 @@ class ComPtr {
 // No dialog, no write-back into the file, and no search for a target that moved: not by
 // the link-tracking service, not through the volume and network data the link carries,
 // not on the disks. The high word is the time-out of a search, were one still made.
-constexpr DWORD kResolveFlags = SLR_NO_UI | SLR_NOUPDATE | SLR_NOSEARCH | SLR_NOTRACK | SLR_NOLINKINFO |
-                                (1000u << 16);
+constexpr DWORD kResolveFlags = DWORD{SLR_NO_UI} | DWORD{SLR_NOUPDATE} | DWORD{SLR_NOSEARCH} |
+                                DWORD{SLR_NOTRACK} | DWORD{SLR_NOLINKINFO} | (1000u << 16);
 
 // Buffers wider than the shell's own limits: the engine cuts the texts where it wants.
 constexpr int kTextBuffer = 2048;
