@@ -8,8 +8,10 @@
 #include "sections/run.h"
 
 #include "sections/cpu_section.h"
+#include "sections/disk_section.h"
 #include "sections/folder_sections.h"
 #include "sections/machine_section.h"
+#include "sections/printers_section.h"
 #include "sections/software_sections.h"
 
 namespace kestrova {
@@ -18,6 +20,8 @@ const std::vector<SectionWriter>& RunOrder() {
   static const std::vector<SectionWriter> kWriters = {
       kMachineWriter,              // 1 Machine (général)
       kCpuWriter,                  // 3 CPU (processeur)
+      kDiskWriter,                 // 9 Disques
+      kPrintersWriter,             // 16 Imprimantes
       kUserFoldersWriter,          // 21 Répertoires Utilisateur
       kInstalledAppsWriter,        // 22 Applications installées
       kAutoStartWriter,            // 23 Applications démarrées automatiquement
