@@ -17,6 +17,7 @@
 #include "engine/inventory/disk.h"
 #include "engine/inventory/printers.h"
 #include "engine/os/shared_routines.h"
+#include "engine/platform/win32/api_family.h"
 #include "sections/disk_section.h"
 #include "sections/printers_section.h"
 #include "sections/report_log.h"
@@ -147,6 +148,7 @@ TEST(DisksPrintersOnWinXP, DisquesShowsDriveCWithItsSizesAndFileSystem) {
 
 TEST(DisksPrintersOnWin98, DisquesWalksEveryDrive) {
   KESTROVA_ONLY_WHEN("KESTROVA_WINVER", "win98");
+  EXPECT_TRUE(win32::UseAnsiApi());  // the 9x family: the ANSI calls are the ones tried here
   ExpectDiskLines(RunOne(kDiskWriter));
 }
 
