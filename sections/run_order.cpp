@@ -13,6 +13,7 @@
 #include "sections/folder_sections.h"
 #include "sections/machine_section.h"
 #include "sections/printers_section.h"
+#include "sections/software_sections.h"
 #include "sections/process_sections.h"
 
 namespace kestrova {
@@ -29,6 +30,8 @@ const std::vector<SectionWriter>& RunOrder() {
       kDatabasesWriter,            // 14 Moteurs Bases de données
       kPrintersWriter,             // 16 Imprimantes
       kUserFoldersWriter,          // 21 Répertoires Utilisateur
+      kInstalledAppsWriter,        // 22 Applications installées
+      kAutoStartWriter,            // 23 Applications démarrées automatiquement
       kProcessesWriter,            // 24 Processus
       kDriversWriter,              // 25 Drivers
       kServicesWriter,             // 26 Services

@@ -10,10 +10,12 @@
 #include "engine/platform/libraries.h"
 #include "engine/platform/processes.h"
 #include "engine/platform/processor.h"
+#include "engine/platform/profile_files.h"
 #include "engine/platform/registry.h"
 #include "engine/platform/runtimes.h"
 #include "engine/platform/services.h"
 #include "engine/platform/shell.h"
+#include "engine/platform/shell_links.h"
 #include "engine/platform/spooler.h"
 #include "engine/platform/system.h"
 
@@ -28,6 +30,8 @@ struct Platform {
   ILibraries* Libraries = nullptr;
   IProcessor* Processor = nullptr;
   IFirmware* Firmware = nullptr;
+  IShellLinks* ShellLinks = nullptr;
+  IProfileFiles* Profiles = nullptr;
   IDrives* Drives = nullptr;
   ISpooler* Spooler = nullptr;
   IProcesses* Processes = nullptr;
