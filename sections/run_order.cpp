@@ -10,13 +10,18 @@
 #include "sections/cpu_section.h"
 #include "sections/folder_sections.h"
 #include "sections/machine_section.h"
+#include "sections/os_sections.h"
 
 namespace kestrova {
 
 const std::vector<SectionWriter>& RunOrder() {
   static const std::vector<SectionWriter> kWriters = {
       kMachineWriter,              // 1 Machine (général)
+      kOSWriter,                   // 2 Système d'exploitation (OS)
       kCpuWriter,                  // 3 CPU (processeur)
+      kLocaleWriter,               // 4 Localisation
+      kEnvironmentWriter,          // 19 Variables d'environnement
+      kWindowsFoldersWriter,       // 20 Répertoires communs de Windows
       kUserFoldersWriter,          // 21 Répertoires Utilisateur
       kRootFoldersWriter,          // 27 Répertoires de c:\ (root)
       kProgramFilesFoldersWriter,  // 28 Répertoires de c:\program files
