@@ -13,6 +13,7 @@
 #include "engine/core/system_info.h"
 #include "engine/core/text.h"
 #include "engine/os/operating_system.h"
+#include "engine/platform/win32/win32_util.h"
 #include "sections/os_sections.h"
 #include "sections/report_log.h"
 #include "sections/time_zone_routines.h"
