@@ -8,9 +8,11 @@
 #include "sections/run.h"
 
 #include "sections/cpu_section.h"
+#include "sections/disk_section.h"
 #include "sections/folder_sections.h"
 #include "sections/machine_section.h"
 #include "sections/os_sections.h"
+#include "sections/printers_section.h"
 
 namespace kestrova {
 
@@ -20,6 +22,8 @@ const std::vector<SectionWriter>& RunOrder() {
       kOSWriter,                   // 2 Système d'exploitation (OS)
       kCpuWriter,                  // 3 CPU (processeur)
       kLocaleWriter,               // 4 Localisation
+      kDiskWriter,                 // 9 Disques
+      kPrintersWriter,             // 16 Imprimantes
       kEnvironmentWriter,          // 19 Variables d'environnement
       kWindowsFoldersWriter,       // 20 Répertoires communs de Windows
       kUserFoldersWriter,          // 21 Répertoires Utilisateur
