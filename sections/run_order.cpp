@@ -13,6 +13,7 @@
 #include "sections/machine_section.h"
 #include "sections/os_sections.h"
 #include "sections/printers_section.h"
+#include "sections/software_sections.h"
 
 namespace kestrova {
 
@@ -27,6 +28,8 @@ const std::vector<SectionWriter>& RunOrder() {
       kEnvironmentWriter,          // 19 Variables d'environnement
       kWindowsFoldersWriter,       // 20 Répertoires communs de Windows
       kUserFoldersWriter,          // 21 Répertoires Utilisateur
+      kInstalledAppsWriter,        // 22 Applications installées
+      kAutoStartWriter,            // 23 Applications démarrées automatiquement
       kRootFoldersWriter,          // 27 Répertoires de c:\ (root)
       kProgramFilesFoldersWriter,  // 28 Répertoires de c:\program files
   };
