@@ -12,6 +12,7 @@
 #include "sections/engines_sections.h"
 #include "sections/folder_sections.h"
 #include "sections/machine_section.h"
+#include "sections/os_sections.h"
 #include "sections/printers_section.h"
 #include "sections/software_sections.h"
 #include "sections/process_sections.h"
@@ -21,7 +22,9 @@ namespace kestrova {
 const std::vector<SectionWriter>& RunOrder() {
   static const std::vector<SectionWriter> kWriters = {
       kMachineWriter,              // 1 Machine (général)
+      kOSWriter,                   // 2 Système d'exploitation (OS)
       kCpuWriter,                  // 3 CPU (processeur)
+      kLocaleWriter,               // 4 Localisation
       kDiskWriter,                 // 9 Disques
       kAspiWriter,                 // 10 ASPI
       kDirectXWriter,              // 11 DirectX
@@ -29,6 +32,8 @@ const std::vector<SectionWriter>& RunOrder() {
       kInternetWriter,             // 13 Internet
       kDatabasesWriter,            // 14 Moteurs Bases de données
       kPrintersWriter,             // 16 Imprimantes
+      kEnvironmentWriter,          // 19 Variables d'environnement
+      kWindowsFoldersWriter,       // 20 Répertoires communs de Windows
       kUserFoldersWriter,          // 21 Répertoires Utilisateur
       kInstalledAppsWriter,        // 22 Applications installées
       kAutoStartWriter,            // 23 Applications démarrées automatiquement
