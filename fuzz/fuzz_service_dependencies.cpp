@@ -5,7 +5,7 @@
 #include <string>
 
 #include "engine/inventory/process_list.h"
-#include "engine/os/engines.h"
+#include "engine/os/internet.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string text(reinterpret_cast<const char*>(data), size);

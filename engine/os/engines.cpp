@@ -3,6 +3,7 @@
 #include "engine/core/context.h"
 #include "engine/core/text.h"
 #include "engine/os/file_search.h"
+#include "engine/os/internet.h"
 #include "engine/os/shared_routines.h"
 
 namespace kestrova {
@@ -26,44 +27,6 @@ std::string CommaTextItem(const std::string& item) {
 }
 
 }  // namespace
-
-std::vector<std::string> SplitCommaText(const std::string& text) {
-  std::vector<std::string> items;
-  size_t i = 0;
-  auto isBlank = [](char c) { return static_cast<unsigned char>(c) <= ' ' && c != '\0'; };
-  while (i < text.size() && isBlank(text[i])) ++i;
-  while (i < text.size()) {
-    std::string item;
-    if (text[i] == '"') {
-      ++i;
-      while (i < text.size()) {
-        if (text[i] == '"') {
-          if (i + 1 < text.size() && text[i + 1] == '"') {
-            item += '"';
-            i += 2;
-            continue;
-          }
-          ++i;
-          break;
-        }
-        item += text[i++];
-      }
-    } else {
-      while (i < text.size() && text[i] != ',' && !isBlank(text[i])) item += text[i++];
-    }
-    items.push_back(item);
-    while (i < text.size() && isBlank(text[i])) ++i;
-    if (i < text.size() && text[i] == ',') {
-      ++i;
-      while (i < text.size() && isBlank(text[i])) ++i;
-      if (i >= text.size()) items.emplace_back();  // a trailing comma ends with an empty item
-    }
-  }
-  std::vector<std::string> kept;
-  for (auto& item : items)
-    if (!IsBlank(item)) kept.push_back(item);
-  return kept;
-}
 
 // --- TDirectX -------------------------------------------------------------------------------
 
@@ -254,6 +217,7 @@ void TEngines::Refresh() {
     if (auto minor = StringValue(p, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Internet Settings", "MinorVersion")) {
       std::string joined;
       for (const std::string& item : SplitCommaText(ReplaceAll(*minor, ";", ","))) {
+        if (IsBlank(item)) continue;  // items blank after trimming are dropped
         if (!joined.empty()) joined += ',';
         joined += CommaTextItem(item);
       }

@@ -87,8 +87,4 @@ class TEngines : public TInformation {
   std::unique_ptr<TASPI32> aspi32_;
 };
 
-// The items of a comma-separated text: separated by commas or blanks, double quotes
-// grouping (a doubled quote inside stands for one), items blank after trimming dropped.
-std::vector<std::string> SplitCommaText(const std::string& text);
-
 }  // namespace kestrova

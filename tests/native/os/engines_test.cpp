@@ -220,12 +220,5 @@ TEST(Aspi, EdgeCasesOfTheDeviceScan) {
   EXPECT_EQ(engines.ASPI32().ASPI(), "");
 }
 
-TEST(CommaText, ItemsSeparatedByCommasOrBlanksWithQuotes) {
-  const std::pair<std::string, std::vector<std::string>> cases[] = {
-      {",SP2,", {"SP2"}}, {"a, b ,c", {"a", "b", "c"}}, {"\"x y\",z", {"x y", "z"}},
-      {"\"say \"\"hi\"\"\"", {"say \"hi\""}}, {"", {}}, {"  ", {}}, {"\"unclosed", {"unclosed"}}};
-  for (const auto& c : cases) EXPECT_EQ(SplitCommaText(c.first), c.second) << c.first;
-}
-
 }  // namespace
 }  // namespace kestrova
