@@ -152,7 +152,10 @@ void MainWindow::CreateControls() {
   ui::Send(status_, WM_SETFONT, reinterpret_cast<WPARAM>(font_.Get()), FALSE);
   int parts[2] = {24, 24 + 50};
   ui::Send(status_, SB_SETPARTS, 2, reinterpret_cast<LPARAM>(parts));
-  ui::Send(status_, SB_SETMINHEIGHT, kStatusHeight, 0);
+  // SB_SETMINHEIGHT sets the drawing area only: the bar's own borders come on top.
+  int borders[3] = {};
+  ui::Send(status_, SB_GETBORDERS, 0, reinterpret_cast<LPARAM>(borders));
+  ui::Send(status_, SB_SETMINHEIGHT, std::max(0, kStatusHeight - 2 * borders[1]), 0);
 
   list_ = ui::MakeWindow(0, WC_LISTVIEWW, L"",
                          WS_CHILD | WS_VISIBLE | WS_TABSTOP | LVS_REPORT | LVS_NOCOLUMNHEADER | LVS_SHOWSELALWAYS,
@@ -440,11 +443,35 @@ bool MainWindow::FormCloseQuery() {
 void MainWindow::FormClose() {
   engine_.reset();
   engineContext_.reset();
-  if (iniWritable_) {
-    RECT wr;
-    GetWindowRect(hwnd_, &wr);
-    IniProfile ini(iniFileName_);
-    SaveFormBounds(ini, kMainFormName, {wr.left, wr.top, wr.right - wr.left, wr.bottom - wr.top});
+  SaveWindowBounds();
+}
+
+void MainWindow::SaveWindowBounds() {
+  if (!iniWritable_) return;
+  // The normal position: a minimised window's own rectangle is the -32000 strip of the
+  // task bar, a maximised one's the whole screen.
+  WINDOWPLACEMENT wp = {};
+  wp.length = sizeof wp;
+  RECT r;
+  if (GetWindowPlacement(hwnd_, &wp)) r = wp.rcNormalPosition;
+  else GetWindowRect(hwnd_, &r);
+  IniProfile ini(iniFileName_);
+  SaveFormBounds(ini, kMainFormName, {r.left, r.top, r.right - r.left, r.bottom - r.top});
+}
+
+// Log-off or shut-down: the same question and settings as a close. The answer "Annuler"
+// keeps the session (and the window) going.
+bool MainWindow::OnQueryEndSession() { return FormCloseQuery(); }
+
+void MainWindow::OnEndSession(bool ending) {
+  if (!ending) return;  // another program kept the session going
+  // The process ends after this message. A run in progress still uses the engine, so it
+  // is only stopped then; otherwise the usual last step releases the engine first.
+  if (flags_.AnalysisRunning) {
+    ActStopExecute();
+    SaveWindowBounds();
+  } else {
+    FormClose();
   }
 }
 
@@ -542,6 +569,11 @@ LRESULT MainWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
       return 0;
     case WM_CLOSE:
       OnClose();
+      return 0;
+    case WM_QUERYENDSESSION:
+      return OnQueryEndSession() ? TRUE : FALSE;
+    case WM_ENDSESSION:
+      OnEndSession(wp != FALSE);
       return 0;
     case WM_DESTROY:
       KillTimer(hwnd_, kTimer1);

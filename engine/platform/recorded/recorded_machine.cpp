@@ -4,9 +4,9 @@
 #include <dirent.h>
 #include <sys/stat.h>
 
-#include <fstream>
+#include <cstdio>
+#include <stdexcept>
 #include <functional>
-#include <sstream>
 
 #include "engine/core/text.h"
 #include "engine/platform/recorded/ini.h"
@@ -499,13 +499,20 @@ void ApplyMachineIni(RecordedMachine& m, const std::string& text, const std::str
 }
 
 namespace {
+// Through stdio, not file streams: libstdc++'s file streams import msvcrt's _fstat64, which
+// the msvcrt of Windows 98 and NT 4.0 lacks, and the release programs must start there.
 std::optional<std::string> ReadWholeFile(const std::string& p) {
   if (!HostIsFile(p)) return std::nullopt;
-  std::ifstream in(p, std::ios::binary);
-  if (!in) throw std::runtime_error("cannot read " + p);
-  std::ostringstream ss;
-  ss << in.rdbuf();
-  return ss.str();
+  std::FILE* f = std::fopen(p.c_str(), "rb");
+  if (!f) throw std::runtime_error("cannot read " + p);
+  std::string data;
+  char buffer[65536];
+  size_t got;
+  while ((got = std::fread(buffer, 1, sizeof buffer, f)) > 0) data.append(buffer, got);
+  const bool failed = std::ferror(f) != 0;
+  std::fclose(f);
+  if (failed) throw std::runtime_error("cannot read " + p);
+  return data;
 }
 }  // namespace
 

@@ -28,6 +28,27 @@ struct Devices {
   TDevices devices;
 };
 
+TEST(DevicesNT, DriverKeptAsReadDoubledBackslashesOnlyForTheKey) {
+  auto machine = LoadRecordedMachine(std::string(KESTROVA_FIXTURES) + "/machines/xp-sp2-p4ht");
+  const std::string enumKey =
+      "SYSTEM\\CurrentControlSet\\Enum\\PCI\\VEN_10EC&DEV_8139&SUBSYS_813910EC&REV_10\\4&2B8260C3&0&10F0";
+  const std::string doubled = "{4D36E972-E325-11CE-BFC1-08002BE10318}\\\\0001";
+  machine->Registry.SetString(RootKey::LocalMachine, enumKey, "Driver", doubled);
+  EngineContext context = MakeEngineContext(machine->View());
+  TDevices devices(context);
+  devices.Refresh();
+  const TDevice* net = nullptr;
+  for (const TDevice& d : devices.Devices())
+    if (d.DeviceClass == 21) net = &d;
+  ASSERT_NE(net, nullptr);
+  EXPECT_EQ(net->Driver, doubled);
+  EXPECT_EQ(net->DriverVersion, "5.612.816.2004");  // the key was still found
+  ReportLines lines;
+  devices.WriteReport(lines, false);
+  EXPECT_NE(std::find(lines.begin(), lines.end(), "<data name=\"RegistryInfo\" type=\"string\">" + doubled + "</data>"),
+            lines.end());
+}
+
 std::vector<std::string> ClassNames(const TDevices& d) {
   std::vector<std::string> names;
   for (const TDevice& x : d.Devices()) names.push_back(x.ClassName);
