@@ -31,6 +31,34 @@ const char kProcProp[] = "Kestrova.Proc";
 
 std::wstring ModulePath() { return ui::ModuleFileName(); }
 
+// The tick boxes of the category rows, unticked then ticked, in images `height` pixels
+// high. A report-view row is as high as the tallest of its font, its small image and its
+// state image, plus one pixel: 15-pixel state images make the 16-pixel rows, whatever the
+// system's own tick-box images measure.
+HIMAGELIST MakeCheckImages(int height) {
+  const int width = 16, box = 13;
+  HIMAGELIST list = ImageList_Create(width, height, ILC_COLOR32 | ILC_MASK, 2, 0);
+  if (!list) return nullptr;
+  HDC screen = GetDC(nullptr);
+  HDC dc = CreateCompatibleDC(screen);
+  for (UINT state : {0u, static_cast<UINT>(DFCS_CHECKED)}) {
+    HBITMAP bitmap = CreateCompatibleBitmap(screen, width, height);
+    HGDIOBJ old = SelectObject(dc, bitmap);
+    RECT all = {0, 0, width, height};
+    HBRUSH back = CreateSolidBrush(RGB(255, 0, 255));
+    FillRect(dc, &all, back);
+    DeleteObject(back);
+    RECT r = {(width - box) / 2, (height - box) / 2, (width - box) / 2 + box, (height - box) / 2 + box};
+    DrawFrameControl(dc, &r, DFC_BUTTON, DFCS_BUTTONCHECK | DFCS_FLAT | state);
+    SelectObject(dc, old);
+    ImageList_AddMasked(list, bitmap, RGB(255, 0, 255));
+    DeleteObject(bitmap);
+  }
+  DeleteDC(dc);
+  ReleaseDC(nullptr, screen);
+  return list;
+}
+
 bool IsExistingFile(const std::wstring& path) {
   DWORD a = ui::FileAttributes(path);
   return a != INVALID_FILE_ATTRIBUTES && !(a & FILE_ATTRIBUTE_DIRECTORY);
@@ -164,6 +192,13 @@ void MainWindow::CreateControls() {
   ui::Send(list_, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT,
                LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT);
   ui::InsertListColumn(list_, 0, 400);
+  // The list owns its state images (no LVS_SHAREIMAGELISTS) and frees them with itself;
+  // the ones it made for the tick-box style are ours to free once replaced.
+  if (HIMAGELIST checks = MakeCheckImages(15)) {
+    auto old = reinterpret_cast<HIMAGELIST>(
+        ui::Send(list_, LVM_SETIMAGELIST, LVSIL_STATE, reinterpret_cast<LPARAM>(checks)));
+    if (old && old != checks) ImageList_Destroy(old);
+  }
 
   log_ = std::make_unique<RichLog>(hwnd_, kLogId, font_.Get());
   log_->SetTakesFocus(false);

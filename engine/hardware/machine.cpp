@@ -100,6 +100,11 @@ std::string FormatDatePicture(const LocalTime& t, const std::string& picture, co
   size_t i = 0;
   while (i < picture.size()) {
     const char c = picture[i];
+    if (c == '\'' && i + 1 < picture.size() && picture[i + 1] == '\'') {  // '' is one quote
+      out += '\'';
+      i += 2;
+      continue;
+    }
     if (c == '\'') {  // quoted literal; '' inside stands for one quote
       ++i;
       while (i < picture.size()) {
@@ -122,11 +127,11 @@ std::string FormatDatePicture(const LocalTime& t, const std::string& picture, co
     switch (c) {
       case 'd':
         out += run == 1 ? std::to_string(t.Day) : run == 2 ? Format("%2.2d", t.Day)
-               : run == 3 ? locale.DayNames[day].substr(0, 3) : locale.DayNames[day];
+               : run == 3 ? Truncate(locale.DayNames[day], 3) : locale.DayNames[day];
         break;
       case 'M':
         out += run == 1 ? std::to_string(t.Month) : run == 2 ? Format("%2.2d", t.Month)
-               : run == 3 ? locale.MonthNames[month].substr(0, 3) : locale.MonthNames[month];
+               : run == 3 ? Truncate(locale.MonthNames[month], 3) : locale.MonthNames[month];
         break;
       case 'y':
         out += run == 1 ? std::to_string(t.Year % 100) : run == 2 ? Format("%2.2d", t.Year % 100)

@@ -256,8 +256,8 @@ const Dump kDumps[] = {
       name: Crusoe
       code name: TM5600/TM5800
       marketing name: 
-      l1 code: 64 KB 8-Way line 32
-      l1 data: 64 KB 16-Way line 32
+      l1 code: 64 KB 16-Way line 32
+      l1 data: 64 KB None line 32
       l2: 512 KB 4-Way line 32
       feature counts: 29/7/20/0
       serial: 4A3E-21C7)"},
