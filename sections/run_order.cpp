@@ -8,8 +8,10 @@
 #include "sections/run.h"
 
 #include "sections/cpu_section.h"
+#include "sections/disk_section.h"
 #include "sections/folder_sections.h"
 #include "sections/machine_section.h"
+#include "sections/printers_section.h"
 
 namespace kestrova {
 
@@ -17,6 +19,8 @@ const std::vector<SectionWriter>& RunOrder() {
   static const std::vector<SectionWriter> kWriters = {
       kMachineWriter,              // 1 Machine (général)
       kCpuWriter,                  // 3 CPU (processeur)
+      kDiskWriter,                 // 9 Disques
+      kPrintersWriter,             // 16 Imprimantes
       kUserFoldersWriter,          // 21 Répertoires Utilisateur
       kRootFoldersWriter,          // 27 Répertoires de c:\ (root)
       kProgramFilesFoldersWriter,  // 28 Répertoires de c:\program files

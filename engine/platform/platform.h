@@ -4,12 +4,14 @@
 #include <memory>
 #include <string>
 
+#include "engine/platform/drives.h"
 #include "engine/platform/files.h"
 #include "engine/platform/firmware.h"
 #include "engine/platform/libraries.h"
 #include "engine/platform/processor.h"
 #include "engine/platform/registry.h"
 #include "engine/platform/shell.h"
+#include "engine/platform/spooler.h"
 #include "engine/platform/system.h"
 
 namespace kestrova {
@@ -23,6 +25,8 @@ struct Platform {
   ILibraries* Libraries = nullptr;
   IProcessor* Processor = nullptr;
   IFirmware* Firmware = nullptr;
+  IDrives* Drives = nullptr;
+  ISpooler* Spooler = nullptr;
 };
 
 // Owner of one complete set of implementations.

@@ -9,8 +9,10 @@
 
 #include "engine/platform/platform.h"
 #include "engine/platform/recorded/machine_data.h"
+#include "engine/platform/recorded/recorded_drives.h"
 #include "engine/platform/recorded/recorded_processor.h"
 #include "engine/platform/recorded/recorded_firmware.h"
+#include "engine/platform/recorded/recorded_spooler.h"
 #include "engine/platform/recorded/registry_tree.h"
 
 namespace kestrova {
@@ -55,6 +57,8 @@ class RecordedMachine : public PlatformHost,
   RecordedProcessor Processor{Cpuid};  // answers from Cpuid; [processor] of machine.ini
   PhysicalMemoryImage PhysicalMemory;
   RecordedFirmware Firmware{PhysicalMemory};  // serves PhysicalMemory; knobs for each path
+  RecordedDrives Drives;    // [drives], [drive:X]
+  RecordedSpooler Spooler;  // [spooler], [printer:NAME]
 
   // --- ISystem --------------------------------------------------------------------------
   VersionFacts Version() const override { return VersionData; }

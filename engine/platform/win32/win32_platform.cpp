@@ -1,11 +1,13 @@
 #include "engine/platform/win32/win32_platform.h"
 
 #include "engine/platform/win32/firmware.h"
+#include "engine/platform/win32/win32_drives.h"
 #include "engine/platform/win32/win32_files.h"
 #include "engine/platform/win32/processor.h"
 #include "engine/platform/win32/win32_libraries.h"
 #include "engine/platform/win32/win32_registry.h"
 #include "engine/platform/win32/win32_shell.h"
+#include "engine/platform/win32/win32_spooler.h"
 #include "engine/platform/win32/win32_system.h"
 
 namespace kestrova {
@@ -23,6 +25,8 @@ class Win32PlatformHost final : public PlatformHost {
     p.Libraries = &libraries_;
     p.Processor = &processor_;
     p.Firmware = &firmware_;
+    p.Drives = &drives_;
+    p.Spooler = &spooler_;
     return p;
   }
 
@@ -34,6 +38,8 @@ class Win32PlatformHost final : public PlatformHost {
   win32::Win32Libraries libraries_;
   win32::Win32Processor processor_;
   win32::Win32Firmware firmware_;
+  win32::Win32Drives drives_;
+  win32::Win32Spooler spooler_;
 };
 
 }  // namespace
