@@ -175,15 +175,14 @@ void MainWindow::RestoreSettings() {
 void MainWindow::CreateControls() {
   font_.Reset(CreateArial(11));
   CreateToolBar();
-  status_ = ui::MakeWindow(0, STATUSCLASSNAMEW, L"", WS_CHILD | WS_VISIBLE | SBARS_SIZEGRIP, 0, 0, 0, 0, hwnd_,
-                           kStatusId);
+  // Placed by Layout at its fixed height: left to itself, a status bar sizes itself from
+  // its font and borders, which differ from system to system.
+  status_ = ui::MakeWindow(0, STATUSCLASSNAMEW, L"",
+                           WS_CHILD | WS_VISIBLE | SBARS_SIZEGRIP | CCS_NORESIZE | CCS_NOPARENTALIGN, 0, 0, 0,
+                           kStatusHeight, hwnd_, kStatusId);
   ui::Send(status_, WM_SETFONT, reinterpret_cast<WPARAM>(font_.Get()), FALSE);
   int parts[2] = {24, 24 + 50};
   ui::Send(status_, SB_SETPARTS, 2, reinterpret_cast<LPARAM>(parts));
-  // SB_SETMINHEIGHT sets the drawing area only: the bar's own borders come on top.
-  int borders[3] = {};
-  ui::Send(status_, SB_GETBORDERS, 0, reinterpret_cast<LPARAM>(borders));
-  ui::Send(status_, SB_SETMINHEIGHT, std::max(0, kStatusHeight - 2 * borders[1]), 0);
 
   list_ = ui::MakeWindow(0, WC_LISTVIEWW, L"",
                          WS_CHILD | WS_VISIBLE | WS_TABSTOP | LVS_REPORT | LVS_NOCOLUMNHEADER | LVS_SHOWSELALWAYS,
@@ -516,10 +515,8 @@ void MainWindow::Layout() {
   if (!status_) return;
   RECT rc;
   GetClientRect(hwnd_, &rc);
-  ui::Send(status_, WM_SIZE, 0, 0);
-  RECT sr;
-  GetWindowRect(status_, &sr);
-  const int statusH = sr.bottom - sr.top;
+  const int statusH = std::min(kStatusHeight, static_cast<int>(rc.bottom));
+  MoveWindow(status_, 0, rc.bottom - statusH, rc.right, statusH, TRUE);
   const int top = kToolBarHeight, height = std::max(0L, rc.bottom - top - statusH);
   MoveWindow(toolbar_, 0, 0, rc.right, kToolBarHeight, TRUE);
   const int split = std::min(splitterPos_, std::max(0, static_cast<int>(rc.right) - kSplitterWidth));

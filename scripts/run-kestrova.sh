@@ -55,7 +55,7 @@ xdpyinfo >/dev/null 2>&1 || { echo "run-kestrova.sh: Xvfb did not start" >&2; ex
 "$WINE" explorer /desktop=KestrovaBureau,1000x700 "$APP" &
 app=$!
 # The watcher waits for the idle window, sends "Démarrer" and waits for the run's end.
-if ! "$WINE" "$WATCH" run "${KESTROVA_RUN_SECONDS:-300}" | tr -d '\r' >&2; then
+if ! "$WINE" "$WATCH" run "${KESTROVA_RUN_SECONDS:-300}" KestrovaBureau | tr -d '\r' >&2; then
   echo "run-kestrova.sh: the analysis did not run to \"Fin Analyse\" in the window" >&2
   import -window root "$SHOT" 2>/dev/null || true
   echo "run-kestrova.sh: screenshot of the window as it was: $SHOT" >&2

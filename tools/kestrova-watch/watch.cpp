@@ -6,10 +6,13 @@
 //                           window whose log holds the two header lines; prints
 //                           "shown <ns> header <ns>" (Unix time in nanoseconds: when the
 //                           window became visible, when the header was there) and closes it.
-//   kestrova-watch run [S]  waits for the main window to be idle after start-up, sends it
+//   kestrova-watch run [S [DESKTOP]]
+//                           waits for the main window to be idle after start-up, sends it
 //                           the "Démarrer" command, waits (at most S seconds, default 300)
 //                           for the run to end, and prints the log's last line. The window
-//                           stays open.
+//                           stays open. DESKTOP names the desktop the window lives on (a
+//                           Wine virtual desktop, "explorer /desktop=NAME"); windows of
+//                           another desktop cannot be found from this one.
 // Exit status: 0 when seen (for "run": the log ends with "Fin Analyse"), 1 otherwise.
 #include <windows.h>
 #include <commctrl.h>
@@ -149,7 +152,22 @@ int DriveRun(DWORD seconds) {
 int main(int argc, char** argv) {
   const std::string mode = argc > 1 ? argv[1] : "";
   if (mode == "header") return WatchHeader();
-  if (mode == "run") return DriveRun(argc > 2 ? static_cast<DWORD>(std::strtoul(argv[2], nullptr, 10)) : 300);
-  std::fprintf(stderr, "usage: kestrova-watch header | run [SECONDS]\n");
+  if (mode == "run") {
+    if (argc > 3) {
+      // Before this thread has any window: only then may it change desktops.
+      // The desktop exists once Wine's explorer has started: wait for it (bounded).
+      HDESK desk = nullptr;
+      for (int tries = 0; !desk && tries < 600; ++tries) {
+        desk = OpenDesktopA(argv[3], 0, FALSE, DESKTOP_READOBJECTS | DESKTOP_ENUMERATE | DESKTOP_WRITEOBJECTS);
+        if (!desk) Sleep(100);
+      }
+      if (!desk || !SetThreadDesktop(desk)) {
+        std::fprintf(stderr, "kestrova-watch: cannot join the desktop %s\n", argv[3]);
+        return 1;
+      }
+    }
+    return DriveRun(argc > 2 ? static_cast<DWORD>(std::strtoul(argv[2], nullptr, 10)) : 300);
+  }
+  std::fprintf(stderr, "usage: kestrova-watch header | run [SECONDS [DESKTOP]]\n");
   return 2;
 }

@@ -357,7 +357,9 @@ TEST_F(GuiFixture, ClosedWhileMinimisedStoresTheNormalBounds) {
   ASSERT_TRUE(PumpUntil([&] { return IsIconic(window->Handle()) != FALSE; }));
   PostMessageW(window->Handle(), WM_CLOSE, 0, 0);
   ASSERT_TRUE(PumpUntil([&] { return !IsWindow(window->Handle()); }));
-  const auto value = [&](const wchar_t* key) { return GetPrivateProfileIntW(L"FormsSizeAndPos", key, -99999, ini.c_str()); };
+  const auto value = [&](const wchar_t* key) {
+    return static_cast<int>(GetPrivateProfileIntW(L"FormsSizeAndPos", key, -99999, ini.c_str()));
+  };
   EXPECT_EQ(value(L"fmMain_Width"), normal.right - normal.left);
   EXPECT_EQ(value(L"fmMain_Height"), normal.bottom - normal.top);
   EXPECT_GT(value(L"fmMain_Left"), -1000);
