@@ -12,6 +12,7 @@
 #include "sections/folder_sections.h"
 #include "sections/machine_section.h"
 #include "sections/printers_section.h"
+#include "sections/software_sections.h"
 
 namespace kestrova {
 
@@ -22,6 +23,8 @@ const std::vector<SectionWriter>& RunOrder() {
       kDiskWriter,                 // 9 Disques
       kPrintersWriter,             // 16 Imprimantes
       kUserFoldersWriter,          // 21 Répertoires Utilisateur
+      kInstalledAppsWriter,        // 22 Applications installées
+      kAutoStartWriter,            // 23 Applications démarrées automatiquement
       kRootFoldersWriter,          // 27 Répertoires de c:\ (root)
       kProgramFilesFoldersWriter,  // 28 Répertoires de c:\program files
   };

@@ -9,8 +9,10 @@
 #include "engine/platform/firmware.h"
 #include "engine/platform/libraries.h"
 #include "engine/platform/processor.h"
+#include "engine/platform/profile_files.h"
 #include "engine/platform/registry.h"
 #include "engine/platform/shell.h"
+#include "engine/platform/shell_links.h"
 #include "engine/platform/spooler.h"
 #include "engine/platform/system.h"
 
@@ -25,6 +27,8 @@ struct Platform {
   ILibraries* Libraries = nullptr;
   IProcessor* Processor = nullptr;
   IFirmware* Firmware = nullptr;
+  IShellLinks* ShellLinks = nullptr;
+  IProfileFiles* Profiles = nullptr;
   IDrives* Drives = nullptr;
   ISpooler* Spooler = nullptr;
 };

@@ -61,6 +61,8 @@ Platform RecordedMachine::View() {
   p.Firmware = &Firmware;
   p.Drives = &Drives;
   p.Spooler = &Spooler;
+  p.ShellLinks = &ShellLinks;
+  p.Profiles = &ProfileFiles;
   return p;
 }
 
@@ -502,6 +504,8 @@ void ApplyMachineIni(RecordedMachine& m, const std::string& text, const std::str
       ApplySpoolerSection(m.Spooler, s, fileName);
     } else if (StartsWith(lower, "printer:") && s.Name.size() > 8) {
       ApplyPrinterSection(m.Spooler, s, s.Name.substr(8), fileName);
+    } else if (StartsWith(lower, "shortcut:") && s.Name.size() > 9) {
+      ApplyShortcutSection(m.ShellLinks, s, s.Name.substr(9), fileName);
     } else {
       throw LoadError(fileName, s.Line, "unknown section [" + s.Name + "]");
     }

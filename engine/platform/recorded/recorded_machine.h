@@ -12,6 +12,8 @@
 #include "engine/platform/recorded/recorded_drives.h"
 #include "engine/platform/recorded/recorded_processor.h"
 #include "engine/platform/recorded/recorded_firmware.h"
+#include "engine/platform/recorded/recorded_profile_files.h"
+#include "engine/platform/recorded/recorded_shell_links.h"
 #include "engine/platform/recorded/recorded_spooler.h"
 #include "engine/platform/recorded/registry_tree.h"
 
@@ -57,6 +59,8 @@ class RecordedMachine : public PlatformHost,
   RecordedProcessor Processor{Cpuid};  // answers from Cpuid; [processor] of machine.ini
   PhysicalMemoryImage PhysicalMemory;
   RecordedFirmware Firmware{PhysicalMemory};  // serves PhysicalMemory; knobs for each path
+  RecordedShellLinks ShellLinks;              // [shortcut:...] of machine.ini
+  RecordedProfileFiles ProfileFiles{[this](const std::string& p) { return HostPath(p); }};  // files/
   RecordedDrives Drives;    // [drives], [drive:X]
   RecordedSpooler Spooler;  // [spooler], [printer:NAME]
 

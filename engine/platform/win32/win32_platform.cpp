@@ -5,8 +5,10 @@
 #include "engine/platform/win32/win32_files.h"
 #include "engine/platform/win32/processor.h"
 #include "engine/platform/win32/win32_libraries.h"
+#include "engine/platform/win32/win32_profile_files.h"
 #include "engine/platform/win32/win32_registry.h"
 #include "engine/platform/win32/win32_shell.h"
+#include "engine/platform/win32/win32_shell_links.h"
 #include "engine/platform/win32/win32_spooler.h"
 #include "engine/platform/win32/win32_system.h"
 
@@ -25,6 +27,8 @@ class Win32PlatformHost final : public PlatformHost {
     p.Libraries = &libraries_;
     p.Processor = &processor_;
     p.Firmware = &firmware_;
+    p.ShellLinks = &shellLinks_;
+    p.Profiles = &profiles_;
     p.Drives = &drives_;
     p.Spooler = &spooler_;
     return p;
@@ -38,6 +42,8 @@ class Win32PlatformHost final : public PlatformHost {
   win32::Win32Libraries libraries_;
   win32::Win32Processor processor_;
   win32::Win32Firmware firmware_;
+  win32::Win32ShellLinks shellLinks_;
+  win32::Win32ProfileFiles profiles_;
   win32::Win32Drives drives_;
   win32::Win32Spooler spooler_;
 };
