@@ -69,9 +69,6 @@ class TMachine : public TInformation {
 
 // The date and time as the report text writes them: dd/mm/yyyy hh:mm:ss with the user's
 // separators.
-// A date by a Windows date picture (d, dd, ddd, dddd, M..MMMM, y, yy, yyyy, 'quoted'),
-// everything else literal, as GetDateFormat reads LOCALE_SSHORTDATE.
-std::string FormatDatePicture(const LocalTime& t, const std::string& picture, const LocaleFacts& locale);
 // The system's short date (LOCALE_SSHORTDATE; dd/MM/yyyy with the date separator when the
 // locale gives none), a blank, then hh:mm:ss with the time separator.
 std::string ShortDateTimeText(double dateTime, const LocaleFacts& locale);

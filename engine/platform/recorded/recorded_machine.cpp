@@ -9,6 +9,7 @@
 #include <functional>
 
 #include "engine/core/text.h"
+#include "engine/platform/recorded/host_files.h"
 #include "engine/platform/recorded/ini.h"
 #include "engine/platform/recorded/load_error.h"
 
@@ -519,9 +520,9 @@ void ApplyMachineIni(RecordedMachine& m, const std::string& text, const std::str
 }
 
 namespace {
-// Through stdio, not file streams: libstdc++'s file streams import msvcrt's _fstat64, which
-// the msvcrt of Windows 98 and NT 4.0 lacks, and the release programs must start there.
-std::optional<std::string> ReadWholeFile(const std::string& p) {
+}  // namespace
+
+std::optional<std::string> ReadHostFile(const std::string& p) {
   if (!HostIsFile(p)) return std::nullopt;
   std::FILE* f = std::fopen(p.c_str(), "rb");
   if (!f) throw std::runtime_error("cannot read " + p);
@@ -534,15 +535,22 @@ std::optional<std::string> ReadWholeFile(const std::string& p) {
   if (failed) throw std::runtime_error("cannot read " + p);
   return data;
 }
-}  // namespace
+
+std::optional<std::string> ReadHostFile(const std::string& p, const std::nothrow_t&) {
+  try {
+    return ReadHostFile(p);
+  } catch (const std::runtime_error&) {
+    return std::nullopt;
+  }
+}
 
 std::unique_ptr<RecordedMachine> LoadRecordedMachine(const std::string& folder) {
   const std::string& dir = folder;
   if (!HostIsDirectory(dir)) throw std::runtime_error("not a recorded machine folder: " + folder);
   auto m = std::make_unique<RecordedMachine>();
-  if (auto ini = ReadWholeFile(HostJoin(dir, "machine.ini"))) ApplyMachineIni(*m, *ini, HostJoin(dir, "machine.ini"));
-  if (auto reg = ReadWholeFile(HostJoin(dir, "registry.reg"))) LoadRegFile(m->Registry, *reg, HostJoin(dir, "registry.reg"));
-  if (auto cpuid = ReadWholeFile(HostJoin(dir, "cpuid.txt"))) m->Cpuid = ParseCpuidText(*cpuid, HostJoin(dir, "cpuid.txt"));
+  if (auto ini = ReadHostFile(HostJoin(dir, "machine.ini"))) ApplyMachineIni(*m, *ini, HostJoin(dir, "machine.ini"));
+  if (auto reg = ReadHostFile(HostJoin(dir, "registry.reg"))) LoadRegFile(m->Registry, *reg, HostJoin(dir, "registry.reg"));
+  if (auto cpuid = ReadHostFile(HostJoin(dir, "cpuid.txt"))) m->Cpuid = ParseCpuidText(*cpuid, HostJoin(dir, "cpuid.txt"));
   // Memory images first: the SMBIOS entry point is placed over them.
   for (const std::string& name : HostList(dir)) {
     if (!StartsWith(ToLowerAscii(name), "memory-") || !EndsWith(ToLowerAscii(name), ".bin")) continue;
@@ -550,10 +558,10 @@ std::unique_ptr<RecordedMachine> LoadRecordedMachine(const std::string& folder) 
     std::string hex = name.substr(7, name.size() - 11);
     if (hex.size() != 8 || hex.find_first_not_of("0123456789abcdefABCDEF") != std::string::npos)
       throw LoadError(p, 0, "memory image names are memory-XXXXXXXX.bin (hex address)");
-    auto bytes = ReadWholeFile(p);
+    auto bytes = ReadHostFile(p);
     m->PhysicalMemory.AddRegion(std::stoull(hex, nullptr, 16), std::vector<uint8_t>(bytes->begin(), bytes->end()));
   }
-  if (auto smbios = ReadWholeFile(HostJoin(dir, "smbios.bin")))
+  if (auto smbios = ReadHostFile(HostJoin(dir, "smbios.bin")))
     AddSmbiosDump(m->PhysicalMemory, std::vector<uint8_t>(smbios->begin(), smbios->end()), HostJoin(dir, "smbios.bin"));
   if (HostIsDirectory(HostJoin(dir, "files"))) m->FilesRoot = HostJoin(dir, "files");
   return m;
