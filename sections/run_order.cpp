@@ -11,6 +11,7 @@
 #include "sections/disk_section.h"
 #include "sections/folder_sections.h"
 #include "sections/machine_section.h"
+#include "sections/os_sections.h"
 #include "sections/printers_section.h"
 #include "sections/software_sections.h"
 
@@ -19,9 +20,13 @@ namespace kestrova {
 const std::vector<SectionWriter>& RunOrder() {
   static const std::vector<SectionWriter> kWriters = {
       kMachineWriter,              // 1 Machine (général)
+      kOSWriter,                   // 2 Système d'exploitation (OS)
       kCpuWriter,                  // 3 CPU (processeur)
+      kLocaleWriter,               // 4 Localisation
       kDiskWriter,                 // 9 Disques
       kPrintersWriter,             // 16 Imprimantes
+      kEnvironmentWriter,          // 19 Variables d'environnement
+      kWindowsFoldersWriter,       // 20 Répertoires communs de Windows
       kUserFoldersWriter,          // 21 Répertoires Utilisateur
       kInstalledAppsWriter,        // 22 Applications installées
       kAutoStartWriter,            // 23 Applications démarrées automatiquement
