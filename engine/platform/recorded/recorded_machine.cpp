@@ -527,9 +527,6 @@ void ApplyMachineIni(RecordedMachine& m, const std::string& text, const std::str
   }
 }
 
-namespace {
-}  // namespace
-
 std::optional<std::string> ReadHostFile(const std::string& p) {
   if (!HostIsFile(p)) return std::nullopt;
   std::FILE* f = std::fopen(p.c_str(), "rb");
