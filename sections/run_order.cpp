@@ -7,9 +7,12 @@
 //   Processus, Drivers, Services, Répertoires de c:\, Répertoires de c:\program files.
 #include "sections/run.h"
 
+#include "sections/apm_section.h"
 #include "sections/cpu_section.h"
+#include "sections/display_sections.h"
 #include "sections/folder_sections.h"
 #include "sections/machine_section.h"
+#include "sections/media_memory_sections.h"
 
 namespace kestrova {
 
@@ -17,6 +20,11 @@ const std::vector<SectionWriter>& RunOrder() {
   static const std::vector<SectionWriter> kWriters = {
       kMachineWriter,              // 1 Machine (général)
       kCpuWriter,                  // 3 CPU (processeur)
+      kDisplayWriter,              // 5 Affichage
+      kMonitorsWriter,             // 6 Moniteurs
+      kMultimediaWriter,           // 7 Multimédia
+      kMemoryWriter,               // 8 Mémoire
+      kApmWriter,                  // 18 APM - Gestion avancée de l'énergie
       kUserFoldersWriter,          // 21 Répertoires Utilisateur
       kRootFoldersWriter,          // 27 Répertoires de c:\ (root)
       kProgramFilesFoldersWriter,  // 28 Répertoires de c:\program files

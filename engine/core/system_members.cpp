@@ -6,6 +6,11 @@
 #include "engine/hardware/machine.h"
 #include "engine/inventory/devices.h"
 #include "engine/inventory/storage.h"
+#include "engine/os/apm.h"
+#include "engine/os/display.h"
+#include "engine/os/media.h"
+#include "engine/os/memory.h"
+#include "engine/os/monitor.h"
 
 namespace kestrova {
 
@@ -15,6 +20,11 @@ TSystemInfo::Factories TSystemInfo::BuiltMembers() {
   f[static_cast<size_t>(Member::Machine)] = [](const EngineContext& c) { return std::make_unique<TMachine>(c); };
   f[static_cast<size_t>(Member::Devices)] = [](const EngineContext& c) { return std::make_unique<TDevices>(c); };
   f[static_cast<size_t>(Member::Storage)] = [](const EngineContext& c) { return std::make_unique<TStorage>(c); };
+  f[static_cast<size_t>(Member::Memory)] = [](const EngineContext& c) { return std::make_unique<TMemory>(c); };
+  f[static_cast<size_t>(Member::Display)] = [](const EngineContext& c) { return std::make_unique<TDisplay>(c); };
+  f[static_cast<size_t>(Member::Monitor)] = [](const EngineContext& c) { return std::make_unique<TMonitor>(c); };
+  f[static_cast<size_t>(Member::Media)] = [](const EngineContext& c) { return std::make_unique<TMedia>(c); };
+  f[static_cast<size_t>(Member::APM)] = [](const EngineContext& c) { return std::make_unique<TAPM>(c); };
   return f;
 }
 

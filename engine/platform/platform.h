@@ -4,9 +4,13 @@
 #include <memory>
 #include <string>
 
+#include "engine/platform/display.h"
 #include "engine/platform/files.h"
 #include "engine/platform/firmware.h"
+#include "engine/platform/gate16.h"
 #include "engine/platform/libraries.h"
+#include "engine/platform/memory_power.h"
+#include "engine/platform/multimedia.h"
 #include "engine/platform/processor.h"
 #include "engine/platform/registry.h"
 #include "engine/platform/shell.h"
@@ -23,6 +27,10 @@ struct Platform {
   ILibraries* Libraries = nullptr;
   IProcessor* Processor = nullptr;
   IFirmware* Firmware = nullptr;
+  IDisplay* Display = nullptr;
+  IMultimedia* Multimedia = nullptr;
+  IMemoryPower* MemoryPower = nullptr;
+  IGate16* Gate16 = nullptr;
 };
 
 // Owner of one complete set of implementations.

@@ -11,6 +11,9 @@
 #include "engine/platform/recorded/machine_data.h"
 #include "engine/platform/recorded/recorded_processor.h"
 #include "engine/platform/recorded/recorded_firmware.h"
+#include "engine/platform/recorded/recorded_display.h"
+#include "engine/platform/recorded/recorded_media.h"
+#include "engine/platform/recorded/recorded_status.h"
 #include "engine/platform/recorded/registry_tree.h"
 
 namespace kestrova {
@@ -55,6 +58,10 @@ class RecordedMachine : public PlatformHost,
   RecordedProcessor Processor{Cpuid};  // answers from Cpuid; [processor] of machine.ini
   PhysicalMemoryImage PhysicalMemory;
   RecordedFirmware Firmware{PhysicalMemory};  // serves PhysicalMemory; knobs for each path
+  RecordedDisplay Display;                 // [devicecaps], [displaymodes]
+  RecordedMultimedia Multimedia;           // [multimedia]
+  RecordedMemoryPower MemoryPower{SystemData};  // [memory], [power]
+  RecordedGate16 Gate16;                   // [gate16]
 
   // --- ISystem --------------------------------------------------------------------------
   VersionFacts Version() const override { return VersionData; }

@@ -1,6 +1,10 @@
 #include "engine/platform/win32/win32_platform.h"
 
 #include "engine/platform/win32/firmware.h"
+#include "engine/platform/win32/win32_display.h"
+#include "engine/platform/win32/win32_gate16.h"
+#include "engine/platform/win32/win32_memory_power.h"
+#include "engine/platform/win32/win32_multimedia.h"
 #include "engine/platform/win32/win32_files.h"
 #include "engine/platform/win32/processor.h"
 #include "engine/platform/win32/win32_libraries.h"
@@ -23,6 +27,10 @@ class Win32PlatformHost final : public PlatformHost {
     p.Libraries = &libraries_;
     p.Processor = &processor_;
     p.Firmware = &firmware_;
+    p.Display = &display_;
+    p.Multimedia = &multimedia_;
+    p.MemoryPower = &memoryPower_;
+    p.Gate16 = &gate16_;
     return p;
   }
 
@@ -34,6 +42,10 @@ class Win32PlatformHost final : public PlatformHost {
   win32::Win32Libraries libraries_;
   win32::Win32Processor processor_;
   win32::Win32Firmware firmware_;
+  win32::Win32Display display_;
+  win32::Win32Multimedia multimedia_;
+  win32::Win32MemoryPower memoryPower_;
+  win32::Win32Gate16 gate16_;
 };
 
 }  // namespace
