@@ -8,6 +8,7 @@
 #include "engine/os/media.h"
 #include "engine/os/memory.h"
 #include "sections/apm_section.h"
+#include "sections/console_report.h"
 #include "sections/media_memory_sections.h"
 #include "tests/native/os/section_run.h"
 
@@ -166,6 +167,22 @@ TEST(MemorySection, Windows98WithoutTheModuleOrRoutineEndsWithTheErrorText) {
     EXPECT_EQ(run.log.Texts(), (std::vector<std::string>{"", "Mémoire"}));
     EXPECT_EQ(run.log.UpdateDepth(), 0);
   }
+}
+
+TEST(MemorySection, TheConsoleReportKeepsTheLinesBeforeTheErrorThatEndsTheRun) {
+  SectionRun run("win98se-p3");
+  run.machine->Gate16.UserModuleLoads = false;
+  CategoryRows rows = MakeCategoryRows();
+  UntickAll(rows);
+  for (const char* caption : {"Mémoire", "APM - Gestion avancée de l'énergie"})
+    rows[*FindCategoryRow(rows, caption)].Ticked = true;
+  std::string error;
+  const auto lines = BuildReport(&run.Engine(), run.machine->View(), rows, "1.1.0.0", nullptr, &error);
+  EXPECT_EQ(error, "Can't load USER.EXE!");
+  EXPECT_EQ(RenderText(lines), "Kestrova - Récupérateur infos système - Version 1.1.0.0\n"
+                               " - dimanche 06 décembre 2026 - 19:06\n"
+                               "\nDébut Analyse\n\nMémoire\n");  // no later section, no end line
+  EXPECT_THROW(BuildReport(&run.Engine(), run.machine->View(), rows, "1.1.0.0"), std::runtime_error);
 }
 
 TEST(MemorySection, NT4WritesOnlyTheSizesFromTheShortRecord) {
