@@ -9,10 +9,12 @@
 
 #include "sections/apm_section.h"
 #include "sections/cpu_section.h"
+#include "sections/disk_section.h"
 #include "sections/display_sections.h"
 #include "sections/folder_sections.h"
 #include "sections/machine_section.h"
 #include "sections/media_memory_sections.h"
+#include "sections/printers_section.h"
 
 namespace kestrova {
 
@@ -24,6 +26,8 @@ const std::vector<SectionWriter>& RunOrder() {
       kMonitorsWriter,             // 6 Moniteurs
       kMultimediaWriter,           // 7 Multimédia
       kMemoryWriter,               // 8 Mémoire
+      kDiskWriter,                 // 9 Disques
+      kPrintersWriter,             // 16 Imprimantes
       kApmWriter,                  // 18 APM - Gestion avancée de l'énergie
       kUserFoldersWriter,          // 21 Répertoires Utilisateur
       kRootFoldersWriter,          // 27 Répertoires de c:\ (root)

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "engine/platform/display.h"
+#include "engine/platform/drives.h"
 #include "engine/platform/files.h"
 #include "engine/platform/firmware.h"
 #include "engine/platform/gate16.h"
@@ -14,6 +15,7 @@
 #include "engine/platform/processor.h"
 #include "engine/platform/registry.h"
 #include "engine/platform/shell.h"
+#include "engine/platform/spooler.h"
 #include "engine/platform/system.h"
 
 namespace kestrova {
@@ -31,6 +33,8 @@ struct Platform {
   IMultimedia* Multimedia = nullptr;
   IMemoryPower* MemoryPower = nullptr;
   IGate16* Gate16 = nullptr;
+  IDrives* Drives = nullptr;
+  ISpooler* Spooler = nullptr;
 };
 
 // Owner of one complete set of implementations.

@@ -63,6 +63,8 @@ Platform RecordedMachine::View() {
   p.Multimedia = &Multimedia;
   p.MemoryPower = &MemoryPower;
   p.Gate16 = &Gate16;
+  p.Drives = &Drives;
+  p.Spooler = &Spooler;
   return p;
 }
 
@@ -499,6 +501,14 @@ void ApplyMachineIni(RecordedMachine& m, const std::string& text, const std::str
       ApplyVersionResource(m, r, s, s.Name.substr(8));
     } else if (StartsWith(lower, "library:") && s.Name.size() > 8) {
       ApplyLibrary(m, r, s, s.Name.substr(8));
+    } else if (lower == "drives") {
+      ApplyDrivesSection(m.Drives, s, fileName);
+    } else if (StartsWith(lower, "drive:")) {
+      ApplyDriveSection(m.Drives, s, s.Name.substr(6), fileName);
+    } else if (lower == "spooler") {
+      ApplySpoolerSection(m.Spooler, s, fileName);
+    } else if (StartsWith(lower, "printer:") && s.Name.size() > 8) {
+      ApplyPrinterSection(m.Spooler, s, s.Name.substr(8), fileName);
     } else {
       throw LoadError(fileName, s.Line, "unknown section [" + s.Name + "]");
     }

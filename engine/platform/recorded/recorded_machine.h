@@ -9,11 +9,13 @@
 
 #include "engine/platform/platform.h"
 #include "engine/platform/recorded/machine_data.h"
+#include "engine/platform/recorded/recorded_drives.h"
 #include "engine/platform/recorded/recorded_processor.h"
 #include "engine/platform/recorded/recorded_firmware.h"
 #include "engine/platform/recorded/recorded_display.h"
 #include "engine/platform/recorded/recorded_media.h"
 #include "engine/platform/recorded/recorded_status.h"
+#include "engine/platform/recorded/recorded_spooler.h"
 #include "engine/platform/recorded/registry_tree.h"
 
 namespace kestrova {
@@ -62,6 +64,8 @@ class RecordedMachine : public PlatformHost,
   RecordedMultimedia Multimedia;           // [multimedia]
   RecordedMemoryPower MemoryPower{SystemData};  // [memory], [power]
   RecordedGate16 Gate16;                   // [gate16]
+  RecordedDrives Drives;    // [drives], [drive:X]
+  RecordedSpooler Spooler;  // [spooler], [printer:NAME]
 
   // --- ISystem --------------------------------------------------------------------------
   VersionFacts Version() const override { return VersionData; }

@@ -5,11 +5,13 @@
 #include "engine/platform/win32/win32_gate16.h"
 #include "engine/platform/win32/win32_memory_power.h"
 #include "engine/platform/win32/win32_multimedia.h"
+#include "engine/platform/win32/win32_drives.h"
 #include "engine/platform/win32/win32_files.h"
 #include "engine/platform/win32/processor.h"
 #include "engine/platform/win32/win32_libraries.h"
 #include "engine/platform/win32/win32_registry.h"
 #include "engine/platform/win32/win32_shell.h"
+#include "engine/platform/win32/win32_spooler.h"
 #include "engine/platform/win32/win32_system.h"
 
 namespace kestrova {
@@ -31,6 +33,8 @@ class Win32PlatformHost final : public PlatformHost {
     p.Multimedia = &multimedia_;
     p.MemoryPower = &memoryPower_;
     p.Gate16 = &gate16_;
+    p.Drives = &drives_;
+    p.Spooler = &spooler_;
     return p;
   }
 
@@ -46,6 +50,8 @@ class Win32PlatformHost final : public PlatformHost {
   win32::Win32Multimedia multimedia_;
   win32::Win32MemoryPower memoryPower_;
   win32::Win32Gate16 gate16_;
+  win32::Win32Drives drives_;
+  win32::Win32Spooler spooler_;
 };
 
 }  // namespace
