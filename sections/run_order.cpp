@@ -15,6 +15,7 @@
 #include "sections/machine_section.h"
 #include "sections/media_memory_sections.h"
 #include "sections/printers_section.h"
+#include "sections/software_sections.h"
 
 namespace kestrova {
 
@@ -30,6 +31,8 @@ const std::vector<SectionWriter>& RunOrder() {
       kPrintersWriter,             // 16 Imprimantes
       kApmWriter,                  // 18 APM - Gestion avancée de l'énergie
       kUserFoldersWriter,          // 21 Répertoires Utilisateur
+      kInstalledAppsWriter,        // 22 Applications installées
+      kAutoStartWriter,            // 23 Applications démarrées automatiquement
       kRootFoldersWriter,          // 27 Répertoires de c:\ (root)
       kProgramFilesFoldersWriter,  // 28 Répertoires de c:\program files
   };

@@ -5,6 +5,8 @@
 #include "engine/hardware/cpu.h"
 #include "engine/hardware/machine.h"
 #include "engine/inventory/devices.h"
+#include "engine/inventory/software.h"
+#include "engine/inventory/startup.h"
 #include "engine/inventory/disk.h"
 #include "engine/inventory/printers.h"
 #include "engine/inventory/storage.h"
@@ -27,6 +29,8 @@ TSystemInfo::Factories TSystemInfo::BuiltMembers() {
   f[static_cast<size_t>(Member::Monitor)] = [](const EngineContext& c) { return std::make_unique<TMonitor>(c); };
   f[static_cast<size_t>(Member::Media)] = [](const EngineContext& c) { return std::make_unique<TMedia>(c); };
   f[static_cast<size_t>(Member::APM)] = [](const EngineContext& c) { return std::make_unique<TAPM>(c); };
+  f[static_cast<size_t>(Member::Software)] = [](const EngineContext& c) { return std::make_unique<TSoftware>(c); };
+  f[static_cast<size_t>(Member::Startup)] = [](const EngineContext& c) { return std::make_unique<TStartup>(c); };
   f[static_cast<size_t>(Member::Disk)] = [](const EngineContext& c) { return std::make_unique<TDisk>(c); };
   f[static_cast<size_t>(Member::Printers)] = [](const EngineContext& c) { return std::make_unique<TPrinters>(c); };
   return f;

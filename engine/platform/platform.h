@@ -13,8 +13,10 @@
 #include "engine/platform/memory_power.h"
 #include "engine/platform/multimedia.h"
 #include "engine/platform/processor.h"
+#include "engine/platform/profile_files.h"
 #include "engine/platform/registry.h"
 #include "engine/platform/shell.h"
+#include "engine/platform/shell_links.h"
 #include "engine/platform/spooler.h"
 #include "engine/platform/system.h"
 
@@ -33,6 +35,8 @@ struct Platform {
   IMultimedia* Multimedia = nullptr;
   IMemoryPower* MemoryPower = nullptr;
   IGate16* Gate16 = nullptr;
+  IShellLinks* ShellLinks = nullptr;
+  IProfileFiles* Profiles = nullptr;
   IDrives* Drives = nullptr;
   ISpooler* Spooler = nullptr;
 };

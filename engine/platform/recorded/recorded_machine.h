@@ -15,6 +15,8 @@
 #include "engine/platform/recorded/recorded_display.h"
 #include "engine/platform/recorded/recorded_media.h"
 #include "engine/platform/recorded/recorded_status.h"
+#include "engine/platform/recorded/recorded_profile_files.h"
+#include "engine/platform/recorded/recorded_shell_links.h"
 #include "engine/platform/recorded/recorded_spooler.h"
 #include "engine/platform/recorded/registry_tree.h"
 
@@ -64,6 +66,8 @@ class RecordedMachine : public PlatformHost,
   RecordedMultimedia Multimedia;           // [multimedia]
   RecordedMemoryPower MemoryPower{SystemData};  // [memory], [power]
   RecordedGate16 Gate16;                   // [gate16]
+  RecordedShellLinks ShellLinks;              // [shortcut:...] of machine.ini
+  RecordedProfileFiles ProfileFiles{[this](const std::string& p) { return HostPath(p); }};  // files/
   RecordedDrives Drives;    // [drives], [drive:X]
   RecordedSpooler Spooler;  // [spooler], [printer:NAME]
 

@@ -9,8 +9,10 @@
 #include "engine/platform/win32/win32_files.h"
 #include "engine/platform/win32/processor.h"
 #include "engine/platform/win32/win32_libraries.h"
+#include "engine/platform/win32/win32_profile_files.h"
 #include "engine/platform/win32/win32_registry.h"
 #include "engine/platform/win32/win32_shell.h"
+#include "engine/platform/win32/win32_shell_links.h"
 #include "engine/platform/win32/win32_spooler.h"
 #include "engine/platform/win32/win32_system.h"
 
@@ -33,6 +35,8 @@ class Win32PlatformHost final : public PlatformHost {
     p.Multimedia = &multimedia_;
     p.MemoryPower = &memoryPower_;
     p.Gate16 = &gate16_;
+    p.ShellLinks = &shellLinks_;
+    p.Profiles = &profiles_;
     p.Drives = &drives_;
     p.Spooler = &spooler_;
     return p;
@@ -50,6 +54,8 @@ class Win32PlatformHost final : public PlatformHost {
   win32::Win32Multimedia multimedia_;
   win32::Win32MemoryPower memoryPower_;
   win32::Win32Gate16 gate16_;
+  win32::Win32ShellLinks shellLinks_;
+  win32::Win32ProfileFiles profiles_;
   win32::Win32Drives drives_;
   win32::Win32Spooler spooler_;
 };
