@@ -14,6 +14,7 @@
 #include "sections/folder_sections.h"
 #include "sections/machine_section.h"
 #include "sections/media_memory_sections.h"
+#include "sections/os_sections.h"
 #include "sections/printers_section.h"
 #include "sections/software_sections.h"
 
@@ -22,7 +23,9 @@ namespace kestrova {
 const std::vector<SectionWriter>& RunOrder() {
   static const std::vector<SectionWriter> kWriters = {
       kMachineWriter,              // 1 Machine (général)
+      kOSWriter,                   // 2 Système d'exploitation (OS)
       kCpuWriter,                  // 3 CPU (processeur)
+      kLocaleWriter,               // 4 Localisation
       kDisplayWriter,              // 5 Affichage
       kMonitorsWriter,             // 6 Moniteurs
       kMultimediaWriter,           // 7 Multimédia
@@ -30,6 +33,8 @@ const std::vector<SectionWriter>& RunOrder() {
       kDiskWriter,                 // 9 Disques
       kPrintersWriter,             // 16 Imprimantes
       kApmWriter,                  // 18 APM - Gestion avancée de l'énergie
+      kEnvironmentWriter,          // 19 Variables d'environnement
+      kWindowsFoldersWriter,       // 20 Répertoires communs de Windows
       kUserFoldersWriter,          // 21 Répertoires Utilisateur
       kInstalledAppsWriter,        // 22 Applications installées
       kAutoStartWriter,            // 23 Applications démarrées automatiquement
