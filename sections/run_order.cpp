@@ -7,10 +7,13 @@
 //   Processus, Drivers, Services, Répertoires de c:\, Répertoires de c:\program files.
 #include "sections/run.h"
 
+#include "sections/apm_section.h"
 #include "sections/cpu_section.h"
 #include "sections/disk_section.h"
+#include "sections/display_sections.h"
 #include "sections/folder_sections.h"
 #include "sections/machine_section.h"
+#include "sections/media_memory_sections.h"
 #include "sections/os_sections.h"
 #include "sections/printers_section.h"
 #include "sections/software_sections.h"
@@ -23,8 +26,13 @@ const std::vector<SectionWriter>& RunOrder() {
       kOSWriter,                   // 2 Système d'exploitation (OS)
       kCpuWriter,                  // 3 CPU (processeur)
       kLocaleWriter,               // 4 Localisation
+      kDisplayWriter,              // 5 Affichage
+      kMonitorsWriter,             // 6 Moniteurs
+      kMultimediaWriter,           // 7 Multimédia
+      kMemoryWriter,               // 8 Mémoire
       kDiskWriter,                 // 9 Disques
       kPrintersWriter,             // 16 Imprimantes
+      kApmWriter,                  // 18 APM - Gestion avancée de l'énergie
       kEnvironmentWriter,          // 19 Variables d'environnement
       kWindowsFoldersWriter,       // 20 Répertoires communs de Windows
       kUserFoldersWriter,          // 21 Répertoires Utilisateur

@@ -10,6 +10,11 @@
 #include "engine/inventory/disk.h"
 #include "engine/inventory/printers.h"
 #include "engine/inventory/storage.h"
+#include "engine/os/apm.h"
+#include "engine/os/display.h"
+#include "engine/os/media.h"
+#include "engine/os/memory.h"
+#include "engine/os/monitor.h"
 #include "engine/os/operating_system.h"
 
 namespace kestrova {
@@ -21,6 +26,11 @@ TSystemInfo::Factories TSystemInfo::BuiltMembers() {
   f[static_cast<size_t>(Member::Machine)] = [](const EngineContext& c) { return std::make_unique<TMachine>(c); };
   f[static_cast<size_t>(Member::Devices)] = [](const EngineContext& c) { return std::make_unique<TDevices>(c); };
   f[static_cast<size_t>(Member::Storage)] = [](const EngineContext& c) { return std::make_unique<TStorage>(c); };
+  f[static_cast<size_t>(Member::Memory)] = [](const EngineContext& c) { return std::make_unique<TMemory>(c); };
+  f[static_cast<size_t>(Member::Display)] = [](const EngineContext& c) { return std::make_unique<TDisplay>(c); };
+  f[static_cast<size_t>(Member::Monitor)] = [](const EngineContext& c) { return std::make_unique<TMonitor>(c); };
+  f[static_cast<size_t>(Member::Media)] = [](const EngineContext& c) { return std::make_unique<TMedia>(c); };
+  f[static_cast<size_t>(Member::APM)] = [](const EngineContext& c) { return std::make_unique<TAPM>(c); };
   f[static_cast<size_t>(Member::Software)] = [](const EngineContext& c) { return std::make_unique<TSoftware>(c); };
   f[static_cast<size_t>(Member::Startup)] = [](const EngineContext& c) { return std::make_unique<TStartup>(c); };
   f[static_cast<size_t>(Member::Disk)] = [](const EngineContext& c) { return std::make_unique<TDisk>(c); };

@@ -4,10 +4,14 @@
 #include <memory>
 #include <string>
 
+#include "engine/platform/display.h"
 #include "engine/platform/drives.h"
 #include "engine/platform/files.h"
 #include "engine/platform/firmware.h"
+#include "engine/platform/gate16.h"
 #include "engine/platform/libraries.h"
+#include "engine/platform/memory_power.h"
+#include "engine/platform/multimedia.h"
 #include "engine/platform/processor.h"
 #include "engine/platform/profile_files.h"
 #include "engine/platform/registry.h"
@@ -27,6 +31,10 @@ struct Platform {
   ILibraries* Libraries = nullptr;
   IProcessor* Processor = nullptr;
   IFirmware* Firmware = nullptr;
+  IDisplay* Display = nullptr;
+  IMultimedia* Multimedia = nullptr;
+  IMemoryPower* MemoryPower = nullptr;
+  IGate16* Gate16 = nullptr;
   IShellLinks* ShellLinks = nullptr;
   IProfileFiles* Profiles = nullptr;
   IDrives* Drives = nullptr;

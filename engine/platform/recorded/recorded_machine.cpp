@@ -62,6 +62,10 @@ Platform RecordedMachine::View() {
   p.Libraries = this;
   p.Processor = &Processor;
   p.Firmware = &Firmware;
+  p.Display = &Display;
+  p.Multimedia = &Multimedia;
+  p.MemoryPower = &MemoryPower;
+  p.Gate16 = &Gate16;
   p.Drives = &Drives;
   p.Spooler = &Spooler;
   p.ShellLinks = &ShellLinks;
@@ -507,6 +511,9 @@ void ApplyMachineIni(RecordedMachine& m, const std::string& text, const std::str
       ApplyKeys(m, r, s, ProcessorKeys());
     } else if (lower == "ras") {
       ApplyKeys(m, r, s, RasKeys());
+    } else if (ApplyDisplaySection(m.Display, s, fileName) || ApplyMultimediaSection(m.Multimedia, s, fileName) ||
+               ApplyStatusSection(m.MemoryPower, m.Gate16, s, fileName)) {
+      // display, multimedia, memory, power and the 16-bit gate: handled beside their twins
     } else if (StartsWith(lower, "version:") && s.Name.size() > 8) {
       ApplyVersionResource(m, r, s, s.Name.substr(8));
     } else if (StartsWith(lower, "library:") && s.Name.size() > 8) {

@@ -12,6 +12,9 @@
 #include "engine/platform/recorded/recorded_drives.h"
 #include "engine/platform/recorded/recorded_processor.h"
 #include "engine/platform/recorded/recorded_firmware.h"
+#include "engine/platform/recorded/recorded_display.h"
+#include "engine/platform/recorded/recorded_media.h"
+#include "engine/platform/recorded/recorded_status.h"
 #include "engine/platform/recorded/recorded_profile_files.h"
 #include "engine/platform/recorded/recorded_shell_links.h"
 #include "engine/platform/recorded/recorded_spooler.h"
@@ -59,6 +62,10 @@ class RecordedMachine : public PlatformHost,
   RecordedProcessor Processor{Cpuid};  // answers from Cpuid; [processor] of machine.ini
   PhysicalMemoryImage PhysicalMemory;
   RecordedFirmware Firmware{PhysicalMemory};  // serves PhysicalMemory; knobs for each path
+  RecordedDisplay Display;                 // [devicecaps], [displaymodes]
+  RecordedMultimedia Multimedia;           // [multimedia]
+  RecordedMemoryPower MemoryPower{SystemData};  // [memory], [power]
+  RecordedGate16 Gate16;                   // [gate16]
   RecordedShellLinks ShellLinks;              // [shortcut:...] of machine.ini
   RecordedProfileFiles ProfileFiles{[this](const std::string& p) { return HostPath(p); }};  // files/
   RecordedDrives Drives;    // [drives], [drive:X]

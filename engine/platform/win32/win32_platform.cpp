@@ -1,6 +1,10 @@
 #include "engine/platform/win32/win32_platform.h"
 
 #include "engine/platform/win32/firmware.h"
+#include "engine/platform/win32/win32_display.h"
+#include "engine/platform/win32/win32_gate16.h"
+#include "engine/platform/win32/win32_memory_power.h"
+#include "engine/platform/win32/win32_multimedia.h"
 #include "engine/platform/win32/win32_drives.h"
 #include "engine/platform/win32/win32_files.h"
 #include "engine/platform/win32/processor.h"
@@ -27,6 +31,10 @@ class Win32PlatformHost final : public PlatformHost {
     p.Libraries = &libraries_;
     p.Processor = &processor_;
     p.Firmware = &firmware_;
+    p.Display = &display_;
+    p.Multimedia = &multimedia_;
+    p.MemoryPower = &memoryPower_;
+    p.Gate16 = &gate16_;
     p.ShellLinks = &shellLinks_;
     p.Profiles = &profiles_;
     p.Drives = &drives_;
@@ -42,6 +50,10 @@ class Win32PlatformHost final : public PlatformHost {
   win32::Win32Libraries libraries_;
   win32::Win32Processor processor_;
   win32::Win32Firmware firmware_;
+  win32::Win32Display display_;
+  win32::Win32Multimedia multimedia_;
+  win32::Win32MemoryPower memoryPower_;
+  win32::Win32Gate16 gate16_;
   win32::Win32ShellLinks shellLinks_;
   win32::Win32ProfileFiles profiles_;
   win32::Win32Drives drives_;
