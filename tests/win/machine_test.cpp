@@ -44,7 +44,7 @@ TEST(OnWinXP, MachineSectionTakesTheBiosFromTheRegistry) {
   const auto lines = MachineSection();
   ASSERT_EQ(lines.size(), 15u);
   EXPECT_EQ(lines[1], "Machine (général)");
-  EXPECT_EQ(lines[10], " - BIOS - Copyright : KESTRV - 1072009 BIOS Date: 06/12/26 Ver 08.00.15");
+  EXPECT_EQ(lines[10], " - BIOS - Copyright : KESTRV - 1072009 BIOS Date: 06/12/26 Ver 08.00.15 ");  // each CR LF a blank
   EXPECT_EQ(lines[11], " - BIOS - Date : 06/12/26");
   EXPECT_FALSE(ScratchFolderLeft());
 }
