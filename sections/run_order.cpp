@@ -10,6 +10,8 @@
 #include "sections/cpu_section.h"
 #include "sections/folder_sections.h"
 #include "sections/machine_section.h"
+#include "sections/network_section.h"
+#include "sections/usb_section.h"
 
 namespace kestrova {
 
@@ -17,6 +19,8 @@ const std::vector<SectionWriter>& RunOrder() {
   static const std::vector<SectionWriter> kWriters = {
       kMachineWriter,              // 1 Machine (général)
       kCpuWriter,                  // 3 CPU (processeur)
+      kNetworkWriter,              // 15 Réseau
+      kUsbWriter,                  // 17 USB
       kUserFoldersWriter,          // 21 Répertoires Utilisateur
       kRootFoldersWriter,          // 27 Répertoires de c:\ (root)
       kProgramFilesFoldersWriter,  // 28 Répertoires de c:\program files

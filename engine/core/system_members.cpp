@@ -5,7 +5,9 @@
 #include "engine/hardware/cpu.h"
 #include "engine/hardware/machine.h"
 #include "engine/inventory/devices.h"
+#include "engine/inventory/network.h"
 #include "engine/inventory/storage.h"
+#include "engine/inventory/usb.h"
 
 namespace kestrova {
 
@@ -15,6 +17,8 @@ TSystemInfo::Factories TSystemInfo::BuiltMembers() {
   f[static_cast<size_t>(Member::Machine)] = [](const EngineContext& c) { return std::make_unique<TMachine>(c); };
   f[static_cast<size_t>(Member::Devices)] = [](const EngineContext& c) { return std::make_unique<TDevices>(c); };
   f[static_cast<size_t>(Member::Storage)] = [](const EngineContext& c) { return std::make_unique<TStorage>(c); };
+  f[static_cast<size_t>(Member::Network)] = [](const EngineContext& c) { return std::make_unique<TNetwork>(c); };
+  f[static_cast<size_t>(Member::USB)] = [](const EngineContext& c) { return std::make_unique<TUSB>(c); };
   return f;
 }
 

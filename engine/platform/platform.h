@@ -7,10 +7,12 @@
 #include "engine/platform/files.h"
 #include "engine/platform/firmware.h"
 #include "engine/platform/libraries.h"
+#include "engine/platform/network.h"
 #include "engine/platform/processor.h"
 #include "engine/platform/registry.h"
 #include "engine/platform/shell.h"
 #include "engine/platform/system.h"
+#include "engine/platform/usb.h"
 
 namespace kestrova {
 
@@ -23,6 +25,8 @@ struct Platform {
   ILibraries* Libraries = nullptr;
   IProcessor* Processor = nullptr;
   IFirmware* Firmware = nullptr;
+  INetwork* Network = nullptr;
+  IUsb* Usb = nullptr;
 };
 
 // Owner of one complete set of implementations.

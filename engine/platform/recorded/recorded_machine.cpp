@@ -59,6 +59,8 @@ Platform RecordedMachine::View() {
   p.Libraries = this;
   p.Processor = &Processor;
   p.Firmware = &Firmware;
+  p.Network = &Network;
+  p.Usb = &Usb;
   return p;
 }
 
@@ -492,6 +494,8 @@ void ApplyMachineIni(RecordedMachine& m, const std::string& text, const std::str
       ApplyVersionResource(m, r, s, s.Name.substr(8));
     } else if (StartsWith(lower, "library:") && s.Name.size() > 8) {
       ApplyLibrary(m, r, s, s.Name.substr(8));
+    } else if (ApplyNetworkSection(m.Network, s, fileName) || ApplyUsbSection(m.Usb, s, fileName)) {
+      // network and USB areas
     } else {
       throw LoadError(fileName, s.Line, "unknown section [" + s.Name + "]");
     }

@@ -11,6 +11,8 @@
 #include "engine/platform/recorded/machine_data.h"
 #include "engine/platform/recorded/recorded_processor.h"
 #include "engine/platform/recorded/recorded_firmware.h"
+#include "engine/platform/recorded/recorded_network.h"
+#include "engine/platform/recorded/recorded_usb.h"
 #include "engine/platform/recorded/registry_tree.h"
 
 namespace kestrova {
@@ -55,6 +57,8 @@ class RecordedMachine : public PlatformHost,
   RecordedProcessor Processor{Cpuid};  // answers from Cpuid; [processor] of machine.ini
   PhysicalMemoryImage PhysicalMemory;
   RecordedFirmware Firmware{PhysicalMemory};  // serves PhysicalMemory; knobs for each path
+  RecordedNetwork Network;  // [winsock], [netbios], [ipparams], [adapter:NAME]
+  RecordedUsb Usb;          // [usbcontroller:HCDn], [usbhub:NAME], [usbport:NAME:N]
 
   // --- ISystem --------------------------------------------------------------------------
   VersionFacts Version() const override { return VersionData; }
