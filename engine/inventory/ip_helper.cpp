@@ -6,17 +6,6 @@ namespace kestrova {
 
 namespace {
 
-const IpHelperLayout kLayout32 = {
-    0, 4, 20, 40,                                                 // IP_ADDR_STRING
-    0, 268, 400, 404, 416, 420, 428, 468, 508, 548, 552, 592, 632,  // IP_ADAPTER_INFO
-    0, 132, 264, 268, 308, 312, 572, 576, 580, 584,               // FIXED_INFO
-};
-const IpHelperLayout kLayout64 = {
-    0, 8, 24, 48,
-    0, 272, 404, 408, 420, 424, 440, 488, 536, 584, 592, 640, 688,
-    0, 132, 264, 272, 320, 324, 584, 588, 592, 600,
-};
-
 uint32_t U32(const std::vector<uint8_t>& b, size_t at) {
   if (at > b.size() || b.size() - at < 4) return 0;
   return uint32_t(b[at]) | uint32_t(b[at + 1]) << 8 | uint32_t(b[at + 2]) << 16 | uint32_t(b[at + 3]) << 24;
@@ -61,8 +50,8 @@ std::vector<IpAddrEntry> WalkAddresses(const IpHelperAnswer& a, const IpHelperLa
 }  // namespace
 
 const IpHelperLayout* IpHelperLayoutFor(uint32_t pointerSize) {
-  if (pointerSize == 4) return &kLayout32;
-  if (pointerSize == 8) return &kLayout64;
+  if (pointerSize == 4) return &kIpHelperLayout32;
+  if (pointerSize == 8) return &kIpHelperLayout64;
   return nullptr;
 }
 

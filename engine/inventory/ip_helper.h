@@ -32,6 +32,16 @@ struct IpHelperLayout {
       FixedNodeType, FixedScopeId, FixedEnableRouting, FixedEnableProxy, FixedEnableDns,
       FixedSize;
 };
+inline constexpr IpHelperLayout kIpHelperLayout32 = {
+    0, 4, 20, 40,                                                   // IP_ADDR_STRING
+    0, 268, 400, 404, 416, 420, 428, 468, 508, 548, 552, 592, 632,  // IP_ADAPTER_INFO
+    0, 132, 264, 268, 308, 312, 572, 576, 580, 584,                 // FIXED_INFO
+};
+inline constexpr IpHelperLayout kIpHelperLayout64 = {
+    0, 8, 24, 48,
+    0, 272, 404, 408, 420, 424, 440, 488, 536, 584, 592, 640, 688,
+    0, 132, 264, 272, 320, 324, 584, 588, 592, 600,
+};
 // nullptr for a pointer size other than 4 or 8.
 const IpHelperLayout* IpHelperLayoutFor(uint32_t pointerSize);
 

@@ -4,9 +4,11 @@
 #include "engine/platform/win32/win32_files.h"
 #include "engine/platform/win32/processor.h"
 #include "engine/platform/win32/win32_libraries.h"
+#include "engine/platform/win32/win32_network.h"
 #include "engine/platform/win32/win32_registry.h"
 #include "engine/platform/win32/win32_shell.h"
 #include "engine/platform/win32/win32_system.h"
+#include "engine/platform/win32/win32_usb.h"
 
 namespace kestrova {
 
@@ -23,6 +25,8 @@ class Win32PlatformHost final : public PlatformHost {
     p.Libraries = &libraries_;
     p.Processor = &processor_;
     p.Firmware = &firmware_;
+    p.Network = &network_;
+    p.Usb = &usb_;
     return p;
   }
 
@@ -34,6 +38,8 @@ class Win32PlatformHost final : public PlatformHost {
   win32::Win32Libraries libraries_;
   win32::Win32Processor processor_;
   win32::Win32Firmware firmware_;
+  win32::Win32Network network_;
+  win32::Win32Usb usb_;
 };
 
 }  // namespace
