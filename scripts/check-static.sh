@@ -6,7 +6,7 @@ set -euo pipefail
 BUILD=$1
 OBJDUMP=$2
 OLD=${3:-}
-SYSTEM='^(kernel32|user32|gdi32|advapi32|shell32|shlwapi|ole32|oleaut32|comctl32|comdlg32|version|winspool\.drv|ws2_32|wsock32|iphlpapi|netapi32|winmm|psapi|setupapi|msvcrt|riched20|riched32|rpcrt4|uuid|mpr|imm32|crypt32|secur32|ntdll)\.dll$'
+SYSTEM='^(kernel32|user32|gdi32|advapi32|shell32|shlwapi|ole32|oleaut32|comctl32|comdlg32|version|winspool\.drv|ws2_32|wsock32|iphlpapi|netapi32|winmm|psapi|setupapi|msvcrt|riched20|riched32|rpcrt4|uuid|mpr|imm32|crypt32|secur32|ntdll)(\.dll)?$'
 status=0
 for exe in $(find "$BUILD" -maxdepth 2 -name '*.exe' -not -path '*/googletest/*'); do
   while read -r dll; do

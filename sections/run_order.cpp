@@ -8,10 +8,12 @@
 #include "sections/run.h"
 
 #include "sections/cpu_section.h"
+#include "sections/disk_section.h"
 #include "sections/folder_sections.h"
 #include "sections/machine_section.h"
 #include "sections/network_section.h"
 #include "sections/usb_section.h"
+#include "sections/printers_section.h"
 
 namespace kestrova {
 
@@ -19,7 +21,9 @@ const std::vector<SectionWriter>& RunOrder() {
   static const std::vector<SectionWriter> kWriters = {
       kMachineWriter,              // 1 Machine (général)
       kCpuWriter,                  // 3 CPU (processeur)
+      kDiskWriter,                 // 9 Disques
       kNetworkWriter,              // 15 Réseau
+      kPrintersWriter,             // 16 Imprimantes
       kUsbWriter,                  // 17 USB
       kUserFoldersWriter,          // 21 Répertoires Utilisateur
       kRootFoldersWriter,          // 27 Répertoires de c:\ (root)

@@ -4,6 +4,7 @@
 #include <memory>
 #include <string>
 
+#include "engine/platform/drives.h"
 #include "engine/platform/files.h"
 #include "engine/platform/firmware.h"
 #include "engine/platform/libraries.h"
@@ -11,6 +12,7 @@
 #include "engine/platform/processor.h"
 #include "engine/platform/registry.h"
 #include "engine/platform/shell.h"
+#include "engine/platform/spooler.h"
 #include "engine/platform/system.h"
 #include "engine/platform/usb.h"
 
@@ -27,6 +29,8 @@ struct Platform {
   IFirmware* Firmware = nullptr;
   INetwork* Network = nullptr;
   IUsb* Usb = nullptr;
+  IDrives* Drives = nullptr;
+  ISpooler* Spooler = nullptr;
 };
 
 // Owner of one complete set of implementations.

@@ -61,6 +61,8 @@ Platform RecordedMachine::View() {
   p.Firmware = &Firmware;
   p.Network = &Network;
   p.Usb = &Usb;
+  p.Drives = &Drives;
+  p.Spooler = &Spooler;
   return p;
 }
 
@@ -496,6 +498,14 @@ void ApplyMachineIni(RecordedMachine& m, const std::string& text, const std::str
       ApplyLibrary(m, r, s, s.Name.substr(8));
     } else if (ApplyNetworkSection(m.Network, s, fileName) || ApplyUsbSection(m.Usb, s, fileName)) {
       // network and USB areas
+    } else if (lower == "drives") {
+      ApplyDrivesSection(m.Drives, s, fileName);
+    } else if (StartsWith(lower, "drive:")) {
+      ApplyDriveSection(m.Drives, s, s.Name.substr(6), fileName);
+    } else if (lower == "spooler") {
+      ApplySpoolerSection(m.Spooler, s, fileName);
+    } else if (StartsWith(lower, "printer:") && s.Name.size() > 8) {
+      ApplyPrinterSection(m.Spooler, s, s.Name.substr(8), fileName);
     } else {
       throw LoadError(fileName, s.Line, "unknown section [" + s.Name + "]");
     }

@@ -9,10 +9,12 @@
 
 #include "engine/platform/platform.h"
 #include "engine/platform/recorded/machine_data.h"
+#include "engine/platform/recorded/recorded_drives.h"
 #include "engine/platform/recorded/recorded_processor.h"
 #include "engine/platform/recorded/recorded_firmware.h"
 #include "engine/platform/recorded/recorded_network.h"
 #include "engine/platform/recorded/recorded_usb.h"
+#include "engine/platform/recorded/recorded_spooler.h"
 #include "engine/platform/recorded/registry_tree.h"
 
 namespace kestrova {
@@ -59,6 +61,8 @@ class RecordedMachine : public PlatformHost,
   RecordedFirmware Firmware{PhysicalMemory};  // serves PhysicalMemory; knobs for each path
   RecordedNetwork Network;  // [winsock], [netbios], [ipparams], [adapter:NAME]
   RecordedUsb Usb;          // [usbcontroller:HCDn], [usbhub:NAME], [usbport:NAME:N]
+  RecordedDrives Drives;    // [drives], [drive:X]
+  RecordedSpooler Spooler;  // [spooler], [printer:NAME]
 
   // --- ISystem --------------------------------------------------------------------------
   VersionFacts Version() const override { return VersionData; }

@@ -1,12 +1,14 @@
 #include "engine/platform/win32/win32_platform.h"
 
 #include "engine/platform/win32/firmware.h"
+#include "engine/platform/win32/win32_drives.h"
 #include "engine/platform/win32/win32_files.h"
 #include "engine/platform/win32/processor.h"
 #include "engine/platform/win32/win32_libraries.h"
 #include "engine/platform/win32/win32_network.h"
 #include "engine/platform/win32/win32_registry.h"
 #include "engine/platform/win32/win32_shell.h"
+#include "engine/platform/win32/win32_spooler.h"
 #include "engine/platform/win32/win32_system.h"
 #include "engine/platform/win32/win32_usb.h"
 
@@ -27,6 +29,8 @@ class Win32PlatformHost final : public PlatformHost {
     p.Firmware = &firmware_;
     p.Network = &network_;
     p.Usb = &usb_;
+    p.Drives = &drives_;
+    p.Spooler = &spooler_;
     return p;
   }
 
@@ -40,6 +44,8 @@ class Win32PlatformHost final : public PlatformHost {
   win32::Win32Firmware firmware_;
   win32::Win32Network network_;
   win32::Win32Usb usb_;
+  win32::Win32Drives drives_;
+  win32::Win32Spooler spooler_;
 };
 
 }  // namespace
