@@ -14,6 +14,7 @@
 #include "sections/network_section.h"
 #include "sections/usb_section.h"
 #include "sections/printers_section.h"
+#include "sections/software_sections.h"
 
 namespace kestrova {
 
@@ -26,6 +27,8 @@ const std::vector<SectionWriter>& RunOrder() {
       kPrintersWriter,             // 16 Imprimantes
       kUsbWriter,                  // 17 USB
       kUserFoldersWriter,          // 21 Répertoires Utilisateur
+      kInstalledAppsWriter,        // 22 Applications installées
+      kAutoStartWriter,            // 23 Applications démarrées automatiquement
       kRootFoldersWriter,          // 27 Répertoires de c:\ (root)
       kProgramFilesFoldersWriter,  // 28 Répertoires de c:\program files
   };

@@ -6,6 +6,8 @@
 #include "engine/hardware/machine.h"
 #include "engine/inventory/devices.h"
 #include "engine/inventory/network.h"
+#include "engine/inventory/software.h"
+#include "engine/inventory/startup.h"
 #include "engine/inventory/disk.h"
 #include "engine/inventory/printers.h"
 #include "engine/inventory/storage.h"
@@ -21,6 +23,8 @@ TSystemInfo::Factories TSystemInfo::BuiltMembers() {
   f[static_cast<size_t>(Member::Storage)] = [](const EngineContext& c) { return std::make_unique<TStorage>(c); };
   f[static_cast<size_t>(Member::Network)] = [](const EngineContext& c) { return std::make_unique<TNetwork>(c); };
   f[static_cast<size_t>(Member::USB)] = [](const EngineContext& c) { return std::make_unique<TUSB>(c); };
+  f[static_cast<size_t>(Member::Software)] = [](const EngineContext& c) { return std::make_unique<TSoftware>(c); };
+  f[static_cast<size_t>(Member::Startup)] = [](const EngineContext& c) { return std::make_unique<TStartup>(c); };
   f[static_cast<size_t>(Member::Disk)] = [](const EngineContext& c) { return std::make_unique<TDisk>(c); };
   f[static_cast<size_t>(Member::Printers)] = [](const EngineContext& c) { return std::make_unique<TPrinters>(c); };
   return f;

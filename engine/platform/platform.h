@@ -10,8 +10,10 @@
 #include "engine/platform/libraries.h"
 #include "engine/platform/network.h"
 #include "engine/platform/processor.h"
+#include "engine/platform/profile_files.h"
 #include "engine/platform/registry.h"
 #include "engine/platform/shell.h"
+#include "engine/platform/shell_links.h"
 #include "engine/platform/spooler.h"
 #include "engine/platform/system.h"
 #include "engine/platform/usb.h"
@@ -29,6 +31,8 @@ struct Platform {
   IFirmware* Firmware = nullptr;
   INetwork* Network = nullptr;
   IUsb* Usb = nullptr;
+  IShellLinks* ShellLinks = nullptr;
+  IProfileFiles* Profiles = nullptr;
   IDrives* Drives = nullptr;
   ISpooler* Spooler = nullptr;
 };

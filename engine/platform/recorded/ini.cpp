@@ -26,9 +26,9 @@ IniDocument ParseIni(const std::string& input, const std::string& fileName) {
     std::string line = Trim(raw);
     if (line.empty() || line[0] == ';' || line[0] == '#') continue;
     if (line[0] == '[') {
-      if (line.back() != ']' || line.size() < 3)
-        throw LoadError(fileName, lineNo, "malformed section header: " + line);
-      doc.Sections.push_back({Trim(line.substr(1, line.size() - 2)), lineNo, {}});
+      const std::string name = line.back() == ']' ? Trim(line.substr(1, line.size() - 2)) : std::string();
+      if (name.empty()) throw LoadError(fileName, lineNo, "malformed section header: " + line);
+      doc.Sections.push_back({name, lineNo, {}});
       continue;
     }
     if (doc.Sections.empty()) throw LoadError(fileName, lineNo, "line outside of any section: " + line);

@@ -63,6 +63,8 @@ Platform RecordedMachine::View() {
   p.Usb = &Usb;
   p.Drives = &Drives;
   p.Spooler = &Spooler;
+  p.ShellLinks = &ShellLinks;
+  p.Profiles = &ProfileFiles;
   return p;
 }
 
@@ -246,11 +248,17 @@ class IniReader {
   bool Bool(const IniEntry& e) const { return Number(e, 1) != 0; }
   int Int(const IniEntry& e) const { return static_cast<int>(Number(e, 0x7FFFFFFF)); }
 
+  static int DaysInMonth(int y, int mo) {
+    static const int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    const bool leap = (y % 4 == 0 && y % 100 != 0) || y % 400 == 0;
+    return mo == 2 && leap ? 29 : kDays[mo - 1];
+  }
+
   LocalTime Time(const IniEntry& e) const {
     int y, mo, d, h, mi, s;
     char tail;
     if (std::sscanf(e.Value.c_str(), "%4d-%2d-%2d %2d:%2d:%2d%c", &y, &mo, &d, &h, &mi, &s, &tail) != 6 ||
-        mo < 1 || mo > 12 || d < 1 || d > 31 || h > 23 || mi > 59 || s > 59 || y < 1601)
+        mo < 1 || mo > 12 || d < 1 || d > DaysInMonth(y, mo) || h > 23 || mi > 59 || s > 59 || y < 1601)
       Fail(e, "expected YYYY-MM-DD hh:mm:ss: " + e.Value);
     LocalTime t;
     t.Year = y; t.Month = mo; t.Day = d; t.Hour = h; t.Minute = mi; t.Second = s;
@@ -506,6 +514,8 @@ void ApplyMachineIni(RecordedMachine& m, const std::string& text, const std::str
       ApplySpoolerSection(m.Spooler, s, fileName);
     } else if (StartsWith(lower, "printer:") && s.Name.size() > 8) {
       ApplyPrinterSection(m.Spooler, s, s.Name.substr(8), fileName);
+    } else if (StartsWith(lower, "shortcut:") && s.Name.size() > 9) {
+      ApplyShortcutSection(m.ShellLinks, s, s.Name.substr(9), fileName);
     } else {
       throw LoadError(fileName, s.Line, "unknown section [" + s.Name + "]");
     }

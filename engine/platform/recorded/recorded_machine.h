@@ -14,6 +14,8 @@
 #include "engine/platform/recorded/recorded_firmware.h"
 #include "engine/platform/recorded/recorded_network.h"
 #include "engine/platform/recorded/recorded_usb.h"
+#include "engine/platform/recorded/recorded_profile_files.h"
+#include "engine/platform/recorded/recorded_shell_links.h"
 #include "engine/platform/recorded/recorded_spooler.h"
 #include "engine/platform/recorded/registry_tree.h"
 
@@ -61,6 +63,8 @@ class RecordedMachine : public PlatformHost,
   RecordedFirmware Firmware{PhysicalMemory};  // serves PhysicalMemory; knobs for each path
   RecordedNetwork Network;  // [winsock], [netbios], [ipparams], [adapter:NAME]
   RecordedUsb Usb;          // [usbcontroller:HCDn], [usbhub:NAME], [usbport:NAME:N]
+  RecordedShellLinks ShellLinks;              // [shortcut:...] of machine.ini
+  RecordedProfileFiles ProfileFiles{[this](const std::string& p) { return HostPath(p); }};  // files/
   RecordedDrives Drives;    // [drives], [drive:X]
   RecordedSpooler Spooler;  // [spooler], [printer:NAME]
 

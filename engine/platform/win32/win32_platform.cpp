@@ -6,8 +6,10 @@
 #include "engine/platform/win32/processor.h"
 #include "engine/platform/win32/win32_libraries.h"
 #include "engine/platform/win32/win32_network.h"
+#include "engine/platform/win32/win32_profile_files.h"
 #include "engine/platform/win32/win32_registry.h"
 #include "engine/platform/win32/win32_shell.h"
+#include "engine/platform/win32/win32_shell_links.h"
 #include "engine/platform/win32/win32_spooler.h"
 #include "engine/platform/win32/win32_system.h"
 #include "engine/platform/win32/win32_usb.h"
@@ -29,6 +31,8 @@ class Win32PlatformHost final : public PlatformHost {
     p.Firmware = &firmware_;
     p.Network = &network_;
     p.Usb = &usb_;
+    p.ShellLinks = &shellLinks_;
+    p.Profiles = &profiles_;
     p.Drives = &drives_;
     p.Spooler = &spooler_;
     return p;
@@ -44,6 +48,8 @@ class Win32PlatformHost final : public PlatformHost {
   win32::Win32Firmware firmware_;
   win32::Win32Network network_;
   win32::Win32Usb usb_;
+  win32::Win32ShellLinks shellLinks_;
+  win32::Win32ProfileFiles profiles_;
   win32::Win32Drives drives_;
   win32::Win32Spooler spooler_;
 };

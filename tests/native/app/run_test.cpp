@@ -102,15 +102,18 @@ TEST_F(RunFixture, ARunRequestedInsideARunIsRefused) {
   EXPECT_EQ(std::count(out.begin(), out.end(), "Début Analyse"), 1);
 }
 
-TEST_F(RunFixture, AnErrorEscapingAWriterRestoresIdleAndEndsTheBracket) {
-  const std::vector<SectionWriter> failing = {
-      {kCatMachine, nullptr, [](SectionContext&) { throw std::runtime_error("boom"); }},
-      {kCatUSB, nullptr, TwoItems}};
-  EXPECT_THROW(Run(&failing), std::runtime_error);
-  EXPECT_FALSE(flags.AnalysisRunning);
-  EXPECT_FALSE(host.Busy);
-  EXPECT_EQ(log.UpdateDepth(), 0);
-  EXPECT_EQ(host.Statuses.back(), "");
+TEST_F(RunFixture, AnErrorEscapingAWriterRestoresIdleAndBalancesTheBracket) {
+  auto boom = [](SectionContext&) { throw std::runtime_error("boom"); };
+  // Thrown inside the bracket by the body, then before it opens by the preparation.
+  for (const auto& failing : {std::vector<SectionWriter>{{kCatMachine, nullptr, boom}, {kCatUSB, nullptr, TwoItems}},
+                              std::vector<SectionWriter>{{kCatMachine, boom, TwoItems}, {kCatUSB, nullptr, TwoItems}}}) {
+    host.Statuses.clear();
+    EXPECT_THROW(Run(&failing), std::runtime_error);
+    EXPECT_FALSE(flags.AnalysisRunning);
+    EXPECT_FALSE(host.Busy);
+    EXPECT_EQ(log.UpdateDepth(), 0);
+    EXPECT_EQ(host.Statuses, (Lines{"Machine (général)", ""}));
+  }
   Run();  // and the next run works
   EXPECT_EQ(log.Texts().back(), "Fin Analyse");
 }

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "engine/core/date_time.h"
+
 namespace kestrova {
 namespace {
 
@@ -36,6 +38,24 @@ TEST(FormatDuration, ClockFormShowsHoursMinutesSecondsOnly) {
   EXPECT_EQ(FormatDuration(86400 + 3600 + 60 + 1, true), "01:01:01");
   EXPECT_EQ(FormatDuration(0, true), "00:00:00");
   EXPECT_EQ(FormatDuration(-5, true), "00:00:00");
+}
+
+// Day numbers from 30 December 1899 and weekdays (0 Sunday) round month and year ends, in
+// leap and common years, century years included.
+TEST(DateTime, DayNumbersAndWeekdaysAcrossMonthAndYearEnds) {
+  const struct { int Year, Month, Day; double Serial; int Weekday; } kDays[] = {
+      {1899, 12, 30, 0, 6},     {1900, 2, 28, 60, 3},     {1900, 3, 1, 61, 4},      {1970, 1, 1, 25569, 4},
+      {2000, 2, 29, 36585, 2},  {2000, 3, 1, 36586, 3},   {2023, 3, 1, 44986, 3},   {2024, 2, 29, 45351, 4},
+      {2024, 3, 1, 45352, 5},   {2026, 12, 31, 46387, 4}, {2027, 1, 1, 46388, 5},   {2100, 2, 28, 73109, 0},
+      {2100, 3, 1, 73110, 1}};
+  for (const auto& d : kDays) {
+    LocalTime t;
+    t.Year = d.Year, t.Month = d.Month, t.Day = d.Day, t.Hour = 18, t.Minute = 30;
+    EXPECT_DOUBLE_EQ(EncodeDateTime(t), d.Serial + 0.770833333333333333) << d.Year << "-" << d.Month << "-" << d.Day;
+    const LocalTime back = DecodeDateTime(d.Serial + 0.75);
+    EXPECT_EQ(std::vector<int>({back.Year, back.Month, back.Day, back.DayOfWeek, back.Hour}),
+              std::vector<int>({d.Year, d.Month, d.Day, d.Weekday, 18}));
+  }
 }
 
 TEST(ChooseTextAndKeepAlphanumeric, Basics) {

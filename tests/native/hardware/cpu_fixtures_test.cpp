@@ -73,16 +73,9 @@ struct Dump {
 
 const Dump kDumps[] = {
     {"intel-486dx2.txt", 66, R"(
-      vendor: Intel
-      family: 4
-      model: 3
-      stepping: 6
-      name: i80486DX/2-WB
-      code name: P24D
-      revision: A
-      technology: 
-      marketing name: 
       generic name: x86 Family 4 Model 3 Stepping 6
+      name: i80486DX/2-WB
+      marketing name: 
       l1 data: none
       l2: none
       feature counts: 29/7/0/0
@@ -91,36 +84,20 @@ const Dump kDumps[] = {
       apic: 255 lpp 1 logical 0 physical 255
       frequency: 0)"},  // no time-stamp counter: nothing is measured
     {"intel-pentium-p54c.txt", 100, R"(
-      vendor: Intel
-      family: 5
-      model: 2
-      stepping: 12
+      generic name: x86 Family 5 Model 2 Stepping 12
       name: Pentium
-      code name: A80502,P54C,P54CS
-      revision: aC0,cC0,mcC0,acC0
-      technology: 0.50 µm
       l1 data: none
       feature counts: 29/7/0/0
       standard available: FPU VME DE PSE TSC MSR MCE CX8
       frequency: 100)"},
     {"intel-pentium-mmx.txt", 200, R"(
-      family: 5
-      model: 4
-      stepping: 3
+      generic name: x86 Family 5 Model 4 Stepping 3
       name: Pentium MMX
-      code name: A80503,P55C
-      revision: xB1,mxB1
-      technology: 0.28 µm
       standard available: FPU VME DE PSE TSC MSR MCE CX8 MMX
       frequency: 200)"},
     {"intel-pentium-pro.txt", 200, R"(
-      family: 6
-      model: 1
-      stepping: 9
+      generic name: x86 Family 6 Model 1 Stepping 9
       name: Pentium Pro
-      code name: A80521,P6
-      revision: sB1
-      technology: 0.35 µm
       l1 code: 8 KB 4-Way line 32
       l1 data: 8 KB 2-Way line 32
       l2: 256 KB 4-Way line 32
@@ -128,15 +105,9 @@ const Dump kDumps[] = {
       trace: none
       feature counts: 29/7/0/0)"},
     {"intel-pentium3-coppermine.txt", 800, R"(
-      vendor: Intel
-      family: 6
-      model: 8
-      stepping: 6
+      generic name: x86 Family 6 Model 8 Stepping 6
       brand: 2
       name: Pentium III
-      code name: A80526, Coppermine
-      revision: C0,cC0
-      technology: 0.18 µm
       marketing name: 
       l1 code: 16 KB 4-Way line 32
       l1 data: 16 KB 4-Way line 32
@@ -146,15 +117,9 @@ const Dump kDumps[] = {
       serial: 0000-0686-0383-FBFF-0000-0000
       frequency: 800)"},
     {"intel-pentium4-northwood.txt", 2793, R"(
-      vendor: Intel
-      family: 15
-      model: 2
-      stepping: 9
+      generic name: x86 Family 15 Model 2 Stepping 9
       brand: 9
       name: Pentium 4 with HTT
-      code name: Northwood
-      revision: D1
-      technology: 0.13 µm
       marketing name: Intel(R) Pentium(R) 4 CPU 2.80GHz
       extended: 0/0/0
       l1 code: none
@@ -167,27 +132,17 @@ const Dump kDumps[] = {
       apic: 0 lpp 2 logical 0 physical 0
       frequency: 2793)"},
     {"intel-pentium-m-banias.txt", 1600, R"(
-      family: 6
-      model: 9
-      stepping: 5
+      generic name: x86 Family 6 Model 9 Stepping 5
       brand: 22
       name: Pentium M
-      code name: Banias
-      revision: 
-      technology: 0.13 µm
       marketing name: Intel(R) Pentium(R) M processor 1600MHz
       l1 code: 32 KB 8-Way line 64
       l1 data: 32 KB 8-Way line 64
       l2: 1024 KB 8-Way line 64
       apic: 255 lpp 1 logical 0 physical 255)"},
     {"amd-k5.txt", 90, R"(
-      vendor: AMD
-      family: 5
-      model: 1
-      stepping: 1
+      generic name: x86 Family 5 Model 1 Stepping 1
       name: K5
-      code name: 5k86
-      technology: 0.35 µm
       marketing name: AMD-K5(tm) Processor
       extended: 5/1/1
       l1 code: 16 KB 4-Way line 32
@@ -195,66 +150,39 @@ const Dump kDumps[] = {
       l2: none
       feature counts: 30/7/25/0)"},
     {"amd-k6-2.txt", 350, R"(
-      vendor: AMD
-      family: 5
-      model: 8
-      stepping: 12
+      generic name: x86 Family 5 Model 8 Stepping 12
       name: K6-II
-      code name: Chomper
-      revision: 
-      technology: 0.25 µm
       marketing name: AMD-K6(tm) 3D processor
       l1 code: 32 KB 2-Way line 32
       l1 data: 32 KB 2-Way line 32
       l2: none
       feature counts: 30/7/25/0)"},
     {"amd-athlon-thunderbird.txt", 1000, R"(
-      vendor: AMD
-      family: 6
-      model: 4
-      stepping: 2
+      generic name: x86 Family 6 Model 4 Stepping 2
       name: Athlon
-      code name: Thunderbird
-      revision: A4,A5,A6,A7
-      technology: 0.18 µm
       marketing name: AMD Athlon(tm) Processor
       l1 data: 64 KB 2-Way line 64
       l2: 256 KB 16-Way line 64
       feature counts: 30/7/25/0)"},
     {"amd-athlon64-clawhammer.txt", 2000, R"(
-      vendor: AMD
-      family: 15
-      model: 4
-      stepping: 8
+      generic name: x86 Family 15 Model 4 Stepping 8
       brand: 0
       name: Athlon 64
-      code name: Clawhammer
-      revision: SH7-C0
-      technology: 0.13 µm
       marketing name: AMD Athlon(tm) 64 Processor 3200+
       extended: 15/4/8
       l1 data: 64 KB 2-Way line 64
       l2: 1024 KB 16-Way line 64
       feature counts: 30/7/25/6)"},
     {"via-c3-ezra.txt", 800, R"(
-      vendor: Via
-      family: 6
-      model: 7
-      stepping: 8
+      generic name: x86 Family 6 Model 7 Stepping 8
       name: VIA C3 C5C
-      code name: Ezra
-      technology: 0.13µm
       marketing name: VIA Ezra
       l1 data: 64 KB 4-Way line 32
       l2: 64 KB 4-Way line 32
       feature counts: 29/7/20/0)"},
     {"transmeta-crusoe-tm5800.txt", 933, R"(
-      vendor: Transmeta
-      family: 5
-      model: 4
-      stepping: 3
+      generic name: x86 Family 5 Model 4 Stepping 3
       name: Crusoe
-      code name: TM5600/TM5800
       marketing name: 
       l1 code: 64 KB 8-Way line 32
       l1 data: 64 KB 16-Way line 32

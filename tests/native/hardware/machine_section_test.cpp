@@ -101,12 +101,16 @@ TEST(MachineSection, An98RomThatCannotBeReadLeavesTheBiosLinesEmpty) {
 }
 
 TEST(MachineSection, LockStatesNeedTheToggleBitAndTheKeyUp) {
-  MachineRun run("xp-sp2-p4ht");
-  run.machine->KeyboardData[0x14] = 0x81;  // Caps Lock toggled but held down
-  run.machine->KeyboardData[0x90] = 0x00;
-  const auto lines = run.Section();
-  EXPECT_EQ(lines[13], " - Verrouillage Majuscules : Non");
-  EXPECT_EQ(lines[14], " - Verrouillage Clavier numérique : Non");
+  // Caps Lock, Num Lock, Scroll Lock: toggled and up, untoggled, toggled but held, held.
+  for (const auto& s : {std::pair<uint8_t, bool>{0x01, true}, {0x00, false}, {0x81, false}, {0x80, false}}) {
+    MachineRun run("xp-sp2-p4ht");
+    run.machine->KeyboardData[0x14] = run.machine->KeyboardData[0x90] = run.machine->KeyboardData[0x91] = s.first;
+    const auto lines = run.Section();
+    auto* m = run.engine->As<TMachine>(TSystemInfo::Member::Machine);
+    EXPECT_EQ(std::vector<bool>({m->CapsLock(), m->NumLock(), m->ScrollLock()}), std::vector<bool>(3, s.second));
+    EXPECT_EQ(lines[13], std::string(" - Verrouillage Majuscules : ") + (s.second ? "Oui" : "Non"));
+    EXPECT_EQ(lines[14], std::string(" - Verrouillage Clavier numérique : ") + (s.second ? "Oui" : "Non"));
+  }
 }
 
 TEST(MachineSection, BootTimeUsesTheUserSeparators) {

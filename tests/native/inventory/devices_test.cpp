@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "engine/core/context.h"
+#include "engine/core/text.h"
 #include "engine/inventory/devices.h"
 #include "engine/platform/recorded/recorded_machine.h"
 
@@ -137,13 +138,31 @@ TEST(Devices9x, ActiveDevicesOnceEachWithClassLinks) {
   EXPECT_EQ(lines.back(), "</Devices>");  // no resource element on this family
 }
 
-TEST(DeviceParses, ClassesLocationsAndHardwareIds) {
-  EXPECT_EQ(GetDeviceClass("printer"), 27);
-  EXPECT_EQ(GetDeviceClass("PRINTER"), 27);
-  EXPECT_EQ(GetDeviceClass("NetTrans"), 21);
-  EXPECT_EQ(GetDeviceClass("TapeDrive"), 33);
+// Every row of the class, resource type and share disposition tables.
+TEST(DeviceTables, EveryRow) {
+  const std::vector<std::string> kClasses = {
+      "Battery", "Computer", "DiskDrive", "Display", "CDROM", "fdc", "FloppyDisk", "GPS", "HID", "hdc",
+      "1394", "Image", "Infrared", "Keyboard", "MediumChanger", "MTD", "Mouse", "Modem", "Monitor",
+      "MultiFunction", "MultiPortSerial", "Net", "LegacyDriver", "NtApm", "Unknown", "PCMCIA", "Ports",
+      "Printer", "SCSIAdapter", "SmartCardReader", "MEDIA", "Volume", "System", "TapeDrive",
+      "TapeController", "Tape", "USB", "Processor"};
+  EXPECT_EQ(std::vector<std::string>(std::begin(kDeviceClassNames), std::end(kDeviceClassNames)), kClasses);
+  // The first entry the name begins with, in any case: "NetTrans" is Net, "TapeDrive" not Tape.
+  for (size_t i = 0; i < kClasses.size(); ++i) {
+    EXPECT_EQ(static_cast<size_t>(GetDeviceClass(ToLowerAscii(kClasses[i]) + "x")), i) << kClasses[i];
+  }
   EXPECT_EQ(GetDeviceClass("Zip"), 24);
   EXPECT_EQ(GetDeviceClass(""), 24);
+  std::string types;
+  for (unsigned t : {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 127, 128, 129, 130, 131}) types += ResourceTypeName(t) + std::string("|");
+  EXPECT_EQ(types, "None|Port|IRQ|Memory|DMA|DeviceSpecific|BusNumber|Maximum|AssignedResource|SubAllocateFrom|||"
+                   "ConfigData|DevicePrivate|PCCardConfig||");
+  std::string shares;
+  for (unsigned d : {0, 1, 2, 3, 255}) shares += ShareDispositionName(d) + std::string("|");
+  EXPECT_EQ(shares, "Undetermined|Device Exclusive|Driver Exclusive|Shared|Shared|");
+}
+
+TEST(DeviceParses, LocationsAndHardwareIds) {
   int32_t b, d, f;
   ParseLocation("PCI bus 2, device 11, function 0", b, d, f);
   EXPECT_EQ(std::vector<int32_t>({b, d, f}), std::vector<int32_t>({2, 11, 0}));
@@ -152,7 +171,7 @@ TEST(DeviceParses, ClassesLocationsAndHardwareIds) {
   ParseLocation("x,y", b, d, f);  // text that is not a number gives 0
   EXPECT_EQ(std::vector<int32_t>({b, d, f}), std::vector<int32_t>({0, 0, 0}));
   TDevice dev;
-  ParseHardwareID("PCI\\VEN_8086&DEV_7190&SUBSYS_00000000&REV_03", dev);
+  ParseHardwareID("PCI\\VEN_8086&DEV_7190&SUBSYS_00000000&REV_03\\3&2B8E0B4B&0&00", dev);
   EXPECT_EQ(std::vector<uint32_t>({dev.VendorID, dev.DeviceID, dev.SubSystemID, dev.Revision}),
             std::vector<uint32_t>({0x8086, 0x7190, 0, 3}));
   ParseHardwareID("USB\\VID_046D&PID_C016&REV_0340", dev);
@@ -190,7 +209,7 @@ TEST(ResourceListDecode, BothDescriptorSizesGiveTheSameEntries) {
     EXPECT_EQ(r.Resources[1].ShareDisposition, 3) << size;
   }
   EXPECT_EQ(PartialDescriptorSize(0), 16u);
-  EXPECT_EQ(PartialDescriptorSize(9), 20u);
+  EXPECT_EQ(PartialDescriptorSize(9) + PartialDescriptorSize(6), 40u);  // x64 and IA-64
 }
 
 TEST(ResourceListDecode, BoundedByCountSizeAndDeviceSpecificData) {
@@ -212,8 +231,6 @@ TEST(ResourceListDecode, BoundedByCountSizeAndDeviceSpecificData) {
   EXPECT_EQ(r.Resources[1].V2, 9u);
   EXPECT_TRUE(DecodeResourceList(special.data(), 19, 16).Resources.empty());
   EXPECT_TRUE(DecodeResourceList(nullptr, 0, 16).Resources.empty());
-  EXPECT_STREQ(ShareDispositionName(7), "Shared");
-  EXPECT_STREQ(ResourceTypeName(130), "PCCardConfig");
 }
 
 }  // namespace

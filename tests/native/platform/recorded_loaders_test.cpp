@@ -111,6 +111,7 @@ TEST(RegFile, MalformedLinesNameFileAndLine) {
   ExpectLoadError([&] { LoadRegFile(t, "REGEDIT4\n[HKEY_LOCAL_MACHINE\\x\n", "bad.reg"); }, 2);
   ExpectLoadError([&] { LoadRegFile(t, "REGEDIT4\n[HKEY_LOCAL_MACHINE\\x]\n\"v\"=dword:123456789\n", "bad.reg"); }, 3, "dword");
   ExpectLoadError([&] { LoadRegFile(t, "REGEDIT4\n[HKEY_LOCAL_MACHINE\\x]\n\n\"v\"=hex:1,zz\n", "bad.reg"); }, 4, "hex");
+  ExpectLoadError([&] { LoadRegFile(t, "REGEDIT4\n[HKEY_LOCAL_MACHINE\\x]\n\"v\"=hex:01,123\n", "bad.reg"); }, 3, "hex");
   ExpectLoadError([&] { LoadRegFile(t, "REGEDIT4\n[HKEY_LOCAL_MACHINE\\x]\n\"v\"=hex:01,\\\n  02,1g\n", "bad.reg"); }, 3);
   ExpectLoadError([&] { LoadRegFile(t, "REGEDIT4\n[HKEY_LOCAL_MACHINE\\x]\n\"v=\"x\"\n", "bad.reg"); }, 3);
   ExpectLoadError([&] { LoadRegFile(t, "REGEDIT4\n[HKEY_LOCAL_MACHINE\\x]\n\"v\"=\"x\" trailing\n", "bad.reg"); }, 3, "string");
@@ -132,6 +133,7 @@ TEST(IniFile, ProfileRulesForValues) {
   EXPECT_EQ(s->Entries[2].Line, 5);
   ExpectLoadError([] { ParseIni("key=1\n", "x.ini"); }, 1, "outside");
   ExpectLoadError([] { ParseIni("[ok]\n[broken\n", "x.ini"); }, 2, "section");
+  for (const char* empty : {"[]", "[ ]", "["}) ExpectLoadError([&] { ParseIni(std::string("[ok]\n") + empty, "x.ini"); }, 2);
 }
 
 TEST(MachineIni, UnknownSectionsKeysAndBadValuesAreErrors) {
@@ -140,7 +142,17 @@ TEST(MachineIni, UnknownSectionsKeysAndBadValuesAreErrors) {
   ExpectLoadError([&] { ApplyMachineIni(m, "[systen]\n", "machine.ini"); }, 1, "systen");
   ExpectLoadError([&] { ApplyMachineIni(m, "[system]\nTickCount=12x\n", "machine.ini"); }, 2, "number");
   ExpectLoadError([&] { ApplyMachineIni(m, "[system]\nTickCount=0x1FFFFFFFF\n", "machine.ini"); }, 2, "range");
-  ExpectLoadError([&] { ApplyMachineIni(m, "[system]\nLocalTime=2026-13-01 00:00:00\n", "machine.ini"); }, 2);
+  for (const char* day : {"2026-13-01 00:00:00", "2026-02-29 12:00:00", "2100-02-29 12:00:00", "2026-04-31 12:00:00",
+                          "2026-12-32 12:00:00", "2026-12-06 24:00:00", "2026-12-06 12:00:00x"})
+    ExpectLoadError([&] { ApplyMachineIni(m, std::string("[system]\nLocalTime=") + day + "\n", "machine.ini"); }, 2, day);
+  // Weekdays (0 Sunday) round the ends of February, January and December.
+  const std::pair<const char*, int> kWeekdays[] = {{"2000-02-29", 2}, {"2000-03-01", 3}, {"2023-03-01", 3},
+                                                  {"2024-02-29", 4}, {"2024-03-01", 5}, {"2100-03-01", 1},
+                                                  {"2027-01-01", 5}, {"2026-01-31", 6}, {"2026-12-31", 4}};
+  for (const auto& w : kWeekdays) {
+    ApplyMachineIni(m, std::string("[system]\nLocalTime=") + w.first + " 08:00:00\n", "machine.ini");
+    EXPECT_EQ(m.LocalTimeData.DayOfWeek, w.second) << w.first;
+  }
   ExpectLoadError([&] { ApplyMachineIni(m, "[locale]\nDayNames=a,b\n", "machine.ini"); }, 2, "7");
   ExpectLoadError([&] { ApplyMachineIni(m, "[attributes]\nC:\\x=Q\n", "machine.ini"); }, 2);
   ExpectLoadError([&] { ApplyMachineIni(m, "[shellfolders]\nCSIDL_NOPE=C:\\\n", "machine.ini"); }, 2);
@@ -161,7 +173,6 @@ TEST(MachineIni, FactsOfEveryArea) {
   EXPECT_EQ(m.VersionData.MinorVersion, 1u);
   EXPECT_EQ(m.VersionData.CSDVersion, " Service Pack 1 ");
   EXPECT_TRUE(m.VersionData.HasExtended);
-  EXPECT_EQ(m.LocalTimeData.DayOfWeek, 0);  // a Sunday
   EXPECT_EQ(m.SystemData.ProcessorCount, 2u);
   EXPECT_EQ(m.LocaleData.Values["LOCALE_SCOUNTRY"], "France");
   auto keys = m.KeyboardState();
