@@ -13,6 +13,7 @@
 #include "sections/machine_section.h"
 #include "sections/network_section.h"
 #include "sections/usb_section.h"
+#include "sections/os_sections.h"
 #include "sections/printers_section.h"
 #include "sections/software_sections.h"
 
@@ -21,11 +22,15 @@ namespace kestrova {
 const std::vector<SectionWriter>& RunOrder() {
   static const std::vector<SectionWriter> kWriters = {
       kMachineWriter,              // 1 Machine (général)
+      kOSWriter,                   // 2 Système d'exploitation (OS)
       kCpuWriter,                  // 3 CPU (processeur)
+      kLocaleWriter,               // 4 Localisation
       kDiskWriter,                 // 9 Disques
       kNetworkWriter,              // 15 Réseau
       kPrintersWriter,             // 16 Imprimantes
       kUsbWriter,                  // 17 USB
+      kEnvironmentWriter,          // 19 Variables d'environnement
+      kWindowsFoldersWriter,       // 20 Répertoires communs de Windows
       kUserFoldersWriter,          // 21 Répertoires Utilisateur
       kInstalledAppsWriter,        // 22 Applications installées
       kAutoStartWriter,            // 23 Applications démarrées automatiquement

@@ -12,12 +12,14 @@
 #include "engine/inventory/printers.h"
 #include "engine/inventory/storage.h"
 #include "engine/inventory/usb.h"
+#include "engine/os/operating_system.h"
 
 namespace kestrova {
 
 TSystemInfo::Factories TSystemInfo::BuiltMembers() {
   Factories f;
   f[static_cast<size_t>(Member::CPU)] = [](const EngineContext& c) { return std::make_unique<TCPU>(c); };
+  f[static_cast<size_t>(Member::OS)] = [](const EngineContext& c) { return std::make_unique<TOperatingSystem>(c); };
   f[static_cast<size_t>(Member::Machine)] = [](const EngineContext& c) { return std::make_unique<TMachine>(c); };
   f[static_cast<size_t>(Member::Devices)] = [](const EngineContext& c) { return std::make_unique<TDevices>(c); };
   f[static_cast<size_t>(Member::Storage)] = [](const EngineContext& c) { return std::make_unique<TStorage>(c); };

@@ -49,6 +49,40 @@ struct LocaleFacts {
   std::map<std::string, std::string> Values;  // other LOCALE_* facts by their LCTYPE name
 };
 
+// SYSTEMTIME, as a time-zone rule or an absolute moment holds it.
+struct SystemTimeFields {
+  uint16_t Year = 0, Month = 0, DayOfWeek = 0, Day = 0;
+  uint16_t Hour = 0, Minute = 0, Second = 0, Milliseconds = 0;
+};
+inline bool operator==(const SystemTimeFields& a, const SystemTimeFields& b) {
+  return a.Year == b.Year && a.Month == b.Month && a.DayOfWeek == b.DayOfWeek && a.Day == b.Day &&
+         a.Hour == b.Hour && a.Minute == b.Minute && a.Second == b.Second && a.Milliseconds == b.Milliseconds;
+}
+
+// The eight little-endian 16-bit fields of a SYSTEMTIME starting at `offset`; fields that
+// lie past the end of the data read as 0.
+inline SystemTimeFields SystemTimeFromBytes(const std::vector<uint8_t>& data, size_t offset) {
+  uint16_t f[8] = {};
+  for (size_t i = 0; i < 8; ++i) {
+    const size_t at = offset + 2 * i;
+    if (at < offset || at + 1 >= data.size()) break;
+    f[i] = static_cast<uint16_t>(data[at] | (data[at + 1] << 8));
+  }
+  return {f[0], f[1], f[2], f[3], f[4], f[5], f[6], f[7]};
+}
+
+// TIME_ZONE_INFORMATION as GetTimeZoneInformation fills it. The names are the record's
+// 32 wide characters up to their NUL (at most 31 characters).
+struct TimeZoneFacts {
+  int32_t Bias = 0;  // minutes, UTC = local time + Bias
+  std::string StandardName;
+  SystemTimeFields StandardDate;
+  int32_t StandardBias = 0;
+  std::string DaylightName;
+  SystemTimeFields DaylightDate;
+  int32_t DaylightBias = 0;
+};
+
 // What RasEnumConnectionsA answered with a buffer of four entries.
 struct RasEnumResult {
   bool LibraryPresent = false;
@@ -79,6 +113,11 @@ class ISystem {
   virtual uint32_t KernelVersionHigh() const = 0;  // kernel32.dll dwFileVersionMS
   virtual std::array<uint8_t, 256> KeyboardState() const = 0;
   virtual RasEnumResult EnumRasConnections() const = 0;
+  // GetTimeZoneInformation; nullopt when the call fails (TIME_ZONE_ID_INVALID).
+  virtual std::optional<TimeZoneFacts> TimeZone() const = 0;
+  // GetLocaleInfoA for one locale (LOCALE_SYSTEM_DEFAULT 0x0800, LOCALE_USER_DEFAULT
+  // 0x0400, or an LCID) and one LCTYPE; nullopt when the call fails.
+  virtual std::optional<std::string> LocaleInfo(uint32_t locale, uint32_t lcType) const = 0;
 };
 
 }  // namespace kestrova

@@ -11,6 +11,8 @@
 #include "engine/core/text.h"
 #include "engine/platform/recorded/ini.h"
 #include "engine/platform/recorded/load_error.h"
+#include "engine/platform/recorded/recorded_locale.h"
+#include "engine/platform/recorded/recorded_time_zone.h"
 
 namespace kestrova {
 
@@ -84,6 +86,12 @@ std::optional<std::string> RecordedMachine::EnvironmentVariable(const std::strin
     if (eq != std::string::npos && EqualsNoCase(line.substr(0, eq), name)) return line.substr(eq + 1);
   }
   return std::nullopt;
+}
+
+std::optional<TimeZoneFacts> RecordedMachine::TimeZone() const { return RecordedTimeZone(Registry); }
+
+std::optional<std::string> RecordedMachine::LocaleInfo(uint32_t, uint32_t lcType) const {
+  return RecordedLocaleInfo(LocaleData, lcType);
 }
 
 // --- files ------------------------------------------------------------------------------

@@ -86,6 +86,8 @@ class RecordedMachine : public PlatformHost,
   uint32_t KernelVersionHigh() const override { return KernelVersionHighData; }
   std::array<uint8_t, 256> KeyboardState() const override { return KeyboardData; }
   RasEnumResult EnumRasConnections() const override { return RasData; }
+  std::optional<TimeZoneFacts> TimeZone() const override;  // from the registry
+  std::optional<std::string> LocaleInfo(uint32_t locale, uint32_t lcType) const override;  // [locale]
 
   // --- IFiles ---------------------------------------------------------------------------
   std::optional<uint32_t> Attributes(const std::string& path) const override;

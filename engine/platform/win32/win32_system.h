@@ -23,6 +23,9 @@ class Win32System final : public ISystem {
   uint32_t KernelVersionHigh() const override;
   std::array<uint8_t, 256> KeyboardState() const override;
   RasEnumResult EnumRasConnections() const override;
+  // win32_time_zone.cpp
+  std::optional<TimeZoneFacts> TimeZone() const override;
+  std::optional<std::string> LocaleInfo(uint32_t locale, uint32_t lcType) const override;
 };
 
 }  // namespace kestrova::win32
