@@ -14,6 +14,8 @@
 #include "sections/folder_sections.h"
 #include "sections/machine_section.h"
 #include "sections/media_memory_sections.h"
+#include "sections/network_section.h"
+#include "sections/usb_section.h"
 #include "sections/os_sections.h"
 #include "sections/printers_section.h"
 #include "sections/software_sections.h"
@@ -31,7 +33,9 @@ const std::vector<SectionWriter>& RunOrder() {
       kMultimediaWriter,           // 7 Multimédia
       kMemoryWriter,               // 8 Mémoire
       kDiskWriter,                 // 9 Disques
+      kNetworkWriter,              // 15 Réseau
       kPrintersWriter,             // 16 Imprimantes
+      kUsbWriter,                  // 17 USB
       kApmWriter,                  // 18 APM - Gestion avancée de l'énergie
       kEnvironmentWriter,          // 19 Variables d'environnement
       kWindowsFoldersWriter,       // 20 Répertoires communs de Windows

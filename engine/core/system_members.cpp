@@ -5,6 +5,7 @@
 #include "engine/hardware/cpu.h"
 #include "engine/hardware/machine.h"
 #include "engine/inventory/devices.h"
+#include "engine/inventory/network.h"
 #include "engine/inventory/software.h"
 #include "engine/inventory/startup.h"
 #include "engine/inventory/disk.h"
@@ -15,6 +16,7 @@
 #include "engine/os/media.h"
 #include "engine/os/memory.h"
 #include "engine/os/monitor.h"
+#include "engine/inventory/usb.h"
 #include "engine/os/operating_system.h"
 
 namespace kestrova {
@@ -31,6 +33,8 @@ TSystemInfo::Factories TSystemInfo::BuiltMembers() {
   f[static_cast<size_t>(Member::Monitor)] = [](const EngineContext& c) { return std::make_unique<TMonitor>(c); };
   f[static_cast<size_t>(Member::Media)] = [](const EngineContext& c) { return std::make_unique<TMedia>(c); };
   f[static_cast<size_t>(Member::APM)] = [](const EngineContext& c) { return std::make_unique<TAPM>(c); };
+  f[static_cast<size_t>(Member::Network)] = [](const EngineContext& c) { return std::make_unique<TNetwork>(c); };
+  f[static_cast<size_t>(Member::USB)] = [](const EngineContext& c) { return std::make_unique<TUSB>(c); };
   f[static_cast<size_t>(Member::Software)] = [](const EngineContext& c) { return std::make_unique<TSoftware>(c); };
   f[static_cast<size_t>(Member::Startup)] = [](const EngineContext& c) { return std::make_unique<TStartup>(c); };
   f[static_cast<size_t>(Member::Disk)] = [](const EngineContext& c) { return std::make_unique<TDisk>(c); };

@@ -12,6 +12,7 @@
 #include "engine/platform/libraries.h"
 #include "engine/platform/memory_power.h"
 #include "engine/platform/multimedia.h"
+#include "engine/platform/network.h"
 #include "engine/platform/processor.h"
 #include "engine/platform/profile_files.h"
 #include "engine/platform/registry.h"
@@ -19,6 +20,7 @@
 #include "engine/platform/shell_links.h"
 #include "engine/platform/spooler.h"
 #include "engine/platform/system.h"
+#include "engine/platform/usb.h"
 
 namespace kestrova {
 
@@ -35,6 +37,8 @@ struct Platform {
   IMultimedia* Multimedia = nullptr;
   IMemoryPower* MemoryPower = nullptr;
   IGate16* Gate16 = nullptr;
+  INetwork* Network = nullptr;
+  IUsb* Usb = nullptr;
   IShellLinks* ShellLinks = nullptr;
   IProfileFiles* Profiles = nullptr;
   IDrives* Drives = nullptr;

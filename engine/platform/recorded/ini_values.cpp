@@ -1,5 +1,6 @@
 #include "engine/platform/recorded/ini_values.h"
 
+#include "engine/core/text.h"
 #include "engine/platform/recorded/load_error.h"
 
 namespace kestrova {
@@ -44,6 +45,38 @@ int64_t IniSigned(const IniEntry& e, const std::string& file, int64_t min, int64
   if (negative ? n > static_cast<uint64_t>(-(min + 1)) + 1 : n > static_cast<uint64_t>(max))
     IniFail(e, file, "number out of range: " + e.Value);
   return negative ? -static_cast<int64_t>(n - 1) - 1 : static_cast<int64_t>(n);
+}
+
+namespace {
+int HexDigit(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  return -1;
+}
+}  // namespace
+
+std::vector<uint8_t> IniValues::HexBytes(const IniEntry& e) const {
+  std::vector<uint8_t> out;
+  std::string v = ReplaceAll(e.Value, ",", " ");
+  for (const std::string& part : Split(v, ' ')) {
+    if (part.empty()) continue;
+    if (part.size() != 2 || HexDigit(part[0]) < 0 || HexDigit(part[1]) < 0)
+      Fail(e, "expected hexadecimal bytes (\"12 01 10 01\"): " + e.Value);
+    out.push_back(static_cast<uint8_t>(HexDigit(part[0]) * 16 + HexDigit(part[1])));
+  }
+  return out;
+}
+
+std::vector<uint8_t> IniValues::DashedBytes(const IniEntry& e) const {
+  std::vector<uint8_t> out;
+  if (e.Value.empty()) return out;
+  for (const std::string& part : Split(e.Value, '-')) {
+    if (part.size() != 2 || HexDigit(part[0]) < 0 || HexDigit(part[1]) < 0)
+      Fail(e, "expected hexadecimal bytes joined by '-' (\"00-0c-29-4a-1b-2c\"): " + e.Value);
+    out.push_back(static_cast<uint8_t>(HexDigit(part[0]) * 16 + HexDigit(part[1])));
+  }
+  return out;
 }
 
 }  // namespace kestrova

@@ -66,6 +66,8 @@ Platform RecordedMachine::View() {
   p.Multimedia = &Multimedia;
   p.MemoryPower = &MemoryPower;
   p.Gate16 = &Gate16;
+  p.Network = &Network;
+  p.Usb = &Usb;
   p.Drives = &Drives;
   p.Spooler = &Spooler;
   p.ShellLinks = &ShellLinks;
@@ -518,6 +520,8 @@ void ApplyMachineIni(RecordedMachine& m, const std::string& text, const std::str
       ApplyVersionResource(m, r, s, s.Name.substr(8));
     } else if (StartsWith(lower, "library:") && s.Name.size() > 8) {
       ApplyLibrary(m, r, s, s.Name.substr(8));
+    } else if (ApplyNetworkSection(m.Network, s, fileName) || ApplyUsbSection(m.Usb, s, fileName)) {
+      // network and USB areas
     } else if (lower == "drives") {
       ApplyDrivesSection(m.Drives, s, fileName);
     } else if (StartsWith(lower, "drive:")) {

@@ -15,6 +15,8 @@
 #include "engine/platform/recorded/recorded_display.h"
 #include "engine/platform/recorded/recorded_media.h"
 #include "engine/platform/recorded/recorded_status.h"
+#include "engine/platform/recorded/recorded_network.h"
+#include "engine/platform/recorded/recorded_usb.h"
 #include "engine/platform/recorded/recorded_profile_files.h"
 #include "engine/platform/recorded/recorded_shell_links.h"
 #include "engine/platform/recorded/recorded_spooler.h"
@@ -66,6 +68,8 @@ class RecordedMachine : public PlatformHost,
   RecordedMultimedia Multimedia;           // [multimedia]
   RecordedMemoryPower MemoryPower{SystemData};  // [memory], [power]
   RecordedGate16 Gate16;                   // [gate16]
+  RecordedNetwork Network;  // [winsock], [netbios], [ipparams], [adapter:NAME]
+  RecordedUsb Usb;          // [usbcontroller:HCDn], [usbhub:NAME], [usbport:NAME:N]
   RecordedShellLinks ShellLinks;              // [shortcut:...] of machine.ini
   RecordedProfileFiles ProfileFiles{[this](const std::string& p) { return HostPath(p); }};  // files/
   RecordedDrives Drives;    // [drives], [drive:X]

@@ -9,12 +9,14 @@
 #include "engine/platform/win32/win32_files.h"
 #include "engine/platform/win32/processor.h"
 #include "engine/platform/win32/win32_libraries.h"
+#include "engine/platform/win32/win32_network.h"
 #include "engine/platform/win32/win32_profile_files.h"
 #include "engine/platform/win32/win32_registry.h"
 #include "engine/platform/win32/win32_shell.h"
 #include "engine/platform/win32/win32_shell_links.h"
 #include "engine/platform/win32/win32_spooler.h"
 #include "engine/platform/win32/win32_system.h"
+#include "engine/platform/win32/win32_usb.h"
 
 namespace kestrova {
 
@@ -35,6 +37,8 @@ class Win32PlatformHost final : public PlatformHost {
     p.Multimedia = &multimedia_;
     p.MemoryPower = &memoryPower_;
     p.Gate16 = &gate16_;
+    p.Network = &network_;
+    p.Usb = &usb_;
     p.ShellLinks = &shellLinks_;
     p.Profiles = &profiles_;
     p.Drives = &drives_;
@@ -54,6 +58,8 @@ class Win32PlatformHost final : public PlatformHost {
   win32::Win32Multimedia multimedia_;
   win32::Win32MemoryPower memoryPower_;
   win32::Win32Gate16 gate16_;
+  win32::Win32Network network_;
+  win32::Win32Usb usb_;
   win32::Win32ShellLinks shellLinks_;
   win32::Win32ProfileFiles profiles_;
   win32::Win32Drives drives_;
