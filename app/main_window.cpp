@@ -31,6 +31,34 @@ const char kProcProp[] = "Kestrova.Proc";
 
 std::wstring ModulePath() { return ui::ModuleFileName(); }
 
+// The tick boxes of the category rows, unticked then ticked, in images `height` pixels
+// high. A report-view row is as high as the tallest of its font, its small image and its
+// state image, plus one pixel: 15-pixel state images make the 16-pixel rows, whatever the
+// system's own tick-box images measure.
+HIMAGELIST MakeCheckImages(int height) {
+  const int width = 16, box = 13;
+  HIMAGELIST list = ImageList_Create(width, height, ILC_COLOR32 | ILC_MASK, 2, 0);
+  if (!list) return nullptr;
+  HDC screen = GetDC(nullptr);
+  HDC dc = CreateCompatibleDC(screen);
+  for (UINT state : {0u, static_cast<UINT>(DFCS_CHECKED)}) {
+    HBITMAP bitmap = CreateCompatibleBitmap(screen, width, height);
+    HGDIOBJ old = SelectObject(dc, bitmap);
+    RECT all = {0, 0, width, height};
+    HBRUSH back = CreateSolidBrush(RGB(255, 0, 255));
+    FillRect(dc, &all, back);
+    DeleteObject(back);
+    RECT r = {(width - box) / 2, (height - box) / 2, (width - box) / 2 + box, (height - box) / 2 + box};
+    DrawFrameControl(dc, &r, DFC_BUTTON, DFCS_BUTTONCHECK | DFCS_FLAT | state);
+    SelectObject(dc, old);
+    ImageList_AddMasked(list, bitmap, RGB(255, 0, 255));
+    DeleteObject(bitmap);
+  }
+  DeleteDC(dc);
+  ReleaseDC(nullptr, screen);
+  return list;
+}
+
 bool IsExistingFile(const std::wstring& path) {
   DWORD a = ui::FileAttributes(path);
   return a != INVALID_FILE_ATTRIBUTES && !(a & FILE_ATTRIBUTE_DIRECTORY);
@@ -147,12 +175,14 @@ void MainWindow::RestoreSettings() {
 void MainWindow::CreateControls() {
   font_.Reset(CreateArial(11));
   CreateToolBar();
-  status_ = ui::MakeWindow(0, STATUSCLASSNAMEW, L"", WS_CHILD | WS_VISIBLE | SBARS_SIZEGRIP, 0, 0, 0, 0, hwnd_,
-                           kStatusId);
+  // Placed by Layout at its fixed height: left to itself, a status bar sizes itself from
+  // its font and borders, which differ from system to system.
+  status_ = ui::MakeWindow(0, STATUSCLASSNAMEW, L"",
+                           WS_CHILD | WS_VISIBLE | SBARS_SIZEGRIP | CCS_NORESIZE | CCS_NOPARENTALIGN, 0, 0, 0,
+                           kStatusHeight, hwnd_, kStatusId);
   ui::Send(status_, WM_SETFONT, reinterpret_cast<WPARAM>(font_.Get()), FALSE);
   int parts[2] = {24, 24 + 50};
   ui::Send(status_, SB_SETPARTS, 2, reinterpret_cast<LPARAM>(parts));
-  ui::Send(status_, SB_SETMINHEIGHT, kStatusHeight, 0);
 
   list_ = ui::MakeWindow(0, WC_LISTVIEWW, L"",
                          WS_CHILD | WS_VISIBLE | WS_TABSTOP | LVS_REPORT | LVS_NOCOLUMNHEADER | LVS_SHOWSELALWAYS,
@@ -161,6 +191,13 @@ void MainWindow::CreateControls() {
   ui::Send(list_, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT,
                LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT);
   ui::InsertListColumn(list_, 0, 400);
+  // The list owns its state images (no LVS_SHAREIMAGELISTS) and frees them with itself;
+  // the ones it made for the tick-box style are ours to free once replaced.
+  if (HIMAGELIST checks = MakeCheckImages(15)) {
+    auto old = reinterpret_cast<HIMAGELIST>(
+        ui::Send(list_, LVM_SETIMAGELIST, LVSIL_STATE, reinterpret_cast<LPARAM>(checks)));
+    if (old && old != checks) ImageList_Destroy(old);
+  }
 
   log_ = std::make_unique<RichLog>(hwnd_, kLogId, font_.Get());
   log_->SetTakesFocus(false);
@@ -440,11 +477,35 @@ bool MainWindow::FormCloseQuery() {
 void MainWindow::FormClose() {
   engine_.reset();
   engineContext_.reset();
-  if (iniWritable_) {
-    RECT wr;
-    GetWindowRect(hwnd_, &wr);
-    IniProfile ini(iniFileName_);
-    SaveFormBounds(ini, kMainFormName, {wr.left, wr.top, wr.right - wr.left, wr.bottom - wr.top});
+  SaveWindowBounds();
+}
+
+void MainWindow::SaveWindowBounds() {
+  if (!iniWritable_) return;
+  // The normal position: a minimised window's own rectangle is the -32000 strip of the
+  // task bar, a maximised one's the whole screen.
+  WINDOWPLACEMENT wp = {};
+  wp.length = sizeof wp;
+  RECT r;
+  if (GetWindowPlacement(hwnd_, &wp)) r = wp.rcNormalPosition;
+  else GetWindowRect(hwnd_, &r);
+  IniProfile ini(iniFileName_);
+  SaveFormBounds(ini, kMainFormName, {r.left, r.top, r.right - r.left, r.bottom - r.top});
+}
+
+// Log-off or shut-down: the same question and settings as a close. The answer "Annuler"
+// keeps the session (and the window) going.
+bool MainWindow::OnQueryEndSession() { return FormCloseQuery(); }
+
+void MainWindow::OnEndSession(bool ending) {
+  if (!ending) return;  // another program kept the session going
+  // The process ends after this message. A run in progress still uses the engine, so it
+  // is only stopped then; otherwise the usual last step releases the engine first.
+  if (flags_.AnalysisRunning) {
+    ActStopExecute();
+    SaveWindowBounds();
+  } else {
+    FormClose();
   }
 }
 
@@ -454,10 +515,8 @@ void MainWindow::Layout() {
   if (!status_) return;
   RECT rc;
   GetClientRect(hwnd_, &rc);
-  ui::Send(status_, WM_SIZE, 0, 0);
-  RECT sr;
-  GetWindowRect(status_, &sr);
-  const int statusH = sr.bottom - sr.top;
+  const int statusH = std::min(kStatusHeight, static_cast<int>(rc.bottom));
+  MoveWindow(status_, 0, rc.bottom - statusH, rc.right, statusH, TRUE);
   const int top = kToolBarHeight, height = std::max(0L, rc.bottom - top - statusH);
   MoveWindow(toolbar_, 0, 0, rc.right, kToolBarHeight, TRUE);
   const int split = std::min(splitterPos_, std::max(0, static_cast<int>(rc.right) - kSplitterWidth));
@@ -542,6 +601,11 @@ LRESULT MainWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
       return 0;
     case WM_CLOSE:
       OnClose();
+      return 0;
+    case WM_QUERYENDSESSION:
+      return OnQueryEndSession() ? TRUE : FALSE;
+    case WM_ENDSESSION:
+      OnEndSession(wp != FALSE);
       return 0;
     case WM_DESTROY:
       KillTimer(hwnd_, kTimer1);

@@ -90,6 +90,9 @@ class MainWindow : private IRunHost {
   bool FormCloseQuery();
   void FormClose();
   void OnClose();
+  bool OnQueryEndSession();
+  void OnEndSession(bool ending);
+  void SaveWindowBounds();  // the normal-position rectangle, when the INI file is writable
 
   // Layout and the splitter.
   void Layout();

@@ -55,6 +55,9 @@ RichLog::RichLog(HWND parent, int id, HFONT font) {
                          0, 0, 0, 0, parent, id);
   ui::Send(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
   ui::Send(hwnd_, EM_EXLIMITTEXT, 0, 0x7FFFFFFF);
+  // Long lines wrap at the pane's width (the horizontal scroll bar style alone turns
+  // wrapping off): no target device, line width 0 = the window's width.
+  ui::Send(hwnd_, EM_SETTARGETDEVICE, 0, 0);
   CHARFORMAT2W cf = {};
   cf.cbSize = sizeof cf;
   cf.dwMask = CFM_FACE | CFM_SIZE | CFM_COLOR | CFM_BOLD;
@@ -141,8 +144,9 @@ std::string RichLog::SaveRtf() const {
 }
 
 void RichLog::Load(const std::string& bytes) {
-  bool rtf = bytes.compare(0, 5, "{\\rtf") == 0 && StreamIn(hwnd_, bytes, SF_RTF) &&
-             ui::Send(hwnd_, WM_GETTEXTLENGTH, 0, 0) > 0;
+  // Rich text is what the control reads as RTF without an error; an empty report saved
+  // as RTF is valid rich text too and must not come back as its source.
+  const bool rtf = bytes.compare(0, 5, "{\\rtf") == 0 && StreamIn(hwnd_, bytes, SF_RTF);
   if (!rtf) StreamIn(hwnd_, bytes, SF_TEXT);
   ui::Send(hwnd_, EM_EMPTYUNDOBUFFER, 0, 0);
 }

@@ -1,5 +1,7 @@
 #include "sections/console_report.h"
 
+#include <exception>
+
 namespace kestrova {
 
 std::string RenderText(const std::vector<LogLine>& lines) {
@@ -13,12 +15,20 @@ std::string RenderText(const std::vector<LogLine>& lines) {
 
 std::vector<LogLine> BuildReport(TSystemInfo* engine, const Platform& platform, const CategoryRows& rows,
                                  const std::string& version,
-                                 const std::vector<SectionWriter>* writers) {
+                                 const std::vector<SectionWriter>* writers, std::string* error) {
   MemoryLog log;
   WriteReportHeader(log, version, platform.System->Now(), platform.System->Locale());
   ConsoleRunHost host(rows);
   RunFlags flags;
-  RunAnalysis(engine, log, host, flags, writers);
+  if (!error) {
+    RunAnalysis(engine, log, host, flags, writers);
+    return log.Lines;
+  }
+  try {
+    RunAnalysis(engine, log, host, flags, writers);
+  } catch (const std::exception& e) {
+    *error = e.what();
+  }
   return log.Lines;
 }
 

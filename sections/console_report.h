@@ -30,9 +30,13 @@ class ConsoleRunHost : public IRunHost {
 };
 
 // Header (version, the engine's machine clock and locale) followed by RunAnalysis.
-// `engine` may be null: the report then holds the header and the refusal line.
+// `engine` may be null: the report then holds the header and the refusal line. An error
+// that ends the run (as the window shows one in a message box) is passed on; with `error`
+// given it is caught instead, its text stored there, and the lines written until then
+// are returned.
 std::vector<LogLine> BuildReport(TSystemInfo* engine, const Platform& platform, const CategoryRows& rows,
                                  const std::string& version,
-                                 const std::vector<SectionWriter>* writers = nullptr);
+                                 const std::vector<SectionWriter>* writers = nullptr,
+                                 std::string* error = nullptr);
 
 }  // namespace kestrova

@@ -7,11 +7,16 @@
 //   Processus, Drivers, Services, Répertoires de c:\, Répertoires de c:\program files.
 #include "sections/run.h"
 
+#include "sections/apm_section.h"
 #include "sections/cpu_section.h"
 #include "sections/disk_section.h"
 #include "sections/engines_sections.h"
+#include "sections/display_sections.h"
 #include "sections/folder_sections.h"
 #include "sections/machine_section.h"
+#include "sections/media_memory_sections.h"
+#include "sections/network_section.h"
+#include "sections/usb_section.h"
 #include "sections/os_sections.h"
 #include "sections/printers_section.h"
 #include "sections/software_sections.h"
@@ -25,13 +30,20 @@ const std::vector<SectionWriter>& RunOrder() {
       kOSWriter,                   // 2 Système d'exploitation (OS)
       kCpuWriter,                  // 3 CPU (processeur)
       kLocaleWriter,               // 4 Localisation
+      kDisplayWriter,              // 5 Affichage
+      kMonitorsWriter,             // 6 Moniteurs
+      kMultimediaWriter,           // 7 Multimédia
+      kMemoryWriter,               // 8 Mémoire
       kDiskWriter,                 // 9 Disques
       kAspiWriter,                 // 10 ASPI
       kDirectXWriter,              // 11 DirectX
       kOpenGLWriter,               // 12 OpenGL
       kInternetWriter,             // 13 Internet
       kDatabasesWriter,            // 14 Moteurs Bases de données
+      kNetworkWriter,              // 15 Réseau
       kPrintersWriter,             // 16 Imprimantes
+      kUsbWriter,                  // 17 USB
+      kApmWriter,                  // 18 APM - Gestion avancée de l'énergie
       kEnvironmentWriter,          // 19 Variables d'environnement
       kWindowsFoldersWriter,       // 20 Répertoires communs de Windows
       kUserFoldersWriter,          // 21 Répertoires Utilisateur

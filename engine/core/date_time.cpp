@@ -1,5 +1,8 @@
 #include "engine/core/date_time.h"
 
+#include "engine/core/format.h"
+#include "engine/core/text.h"
+
 #include <cmath>
 #include <cstdint>
 
@@ -51,6 +54,66 @@ LocalTime DecodeDateTime(double value) {
   t.Second = static_cast<int>(ms / 1000 % 60);
   t.Milliseconds = static_cast<int>(ms % 1000);
   return t;
+}
+
+std::string FormatDatePicture(const LocalTime& t, const std::string& picture, const LocaleFacts& locale) {
+  std::string out;
+  size_t i = 0;
+  while (i < picture.size()) {
+    const char c = picture[i];
+    if (c == '\'' && i + 1 < picture.size() && picture[i + 1] == '\'') {  // '' is one quote
+      out += '\'';
+      i += 2;
+      continue;
+    }
+    if (c == '\'') {  // quoted literal; '' inside stands for one quote
+      ++i;
+      while (i < picture.size()) {
+        if (picture[i] == '\'') {
+          if (i + 1 < picture.size() && picture[i + 1] == '\'') {
+            out += '\'';
+            i += 2;
+            continue;
+          }
+          ++i;
+          break;
+        }
+        out += picture[i++];
+      }
+      continue;
+    }
+    size_t run = 1;
+    while (i + run < picture.size() && picture[i + run] == c) ++run;
+    const size_t day = static_cast<size_t>(t.DayOfWeek) % 7, month = static_cast<size_t>(t.Month - 1) % 12;
+    switch (c) {
+      case 'd':
+        out += run == 1 ? std::to_string(t.Day) : run == 2 ? Format("%2.2d", t.Day)
+               : run == 3 ? Truncate(locale.DayNames[day], 3) : locale.DayNames[day];
+        break;
+      case 'M':
+        out += run == 1 ? std::to_string(t.Month) : run == 2 ? Format("%2.2d", t.Month)
+               : run == 3 ? Truncate(locale.MonthNames[month], 3) : locale.MonthNames[month];
+        break;
+      case 'y':
+        out += run == 1 ? std::to_string(t.Year % 100) : run == 2 ? Format("%2.2d", t.Year % 100)
+                                                        : Format("%4.4d", t.Year);
+        break;
+      case 'g':
+        break;  // no era in the Gregorian calendar's short dates
+      default:
+        out.append(run, c);
+    }
+    i += run;
+  }
+  return out;
+}
+
+std::string ShortDateText(double date, const LocaleFacts& locale) {
+  auto it = locale.Values.find("LOCALE_SSHORTDATE");
+  const std::string picture = it != locale.Values.end() && !it->second.empty()
+                                  ? it->second
+                                  : "dd" + locale.DateSeparator + "MM" + locale.DateSeparator + "yyyy";
+  return FormatDatePicture(DecodeDateTime(date), picture, locale);
 }
 
 }  // namespace kestrova

@@ -5,6 +5,7 @@
 #include "engine/hardware/cpu.h"
 #include "engine/hardware/machine.h"
 #include "engine/inventory/devices.h"
+#include "engine/inventory/network.h"
 #include "engine/inventory/software.h"
 #include "engine/inventory/startup.h"
 #include "engine/inventory/disk.h"
@@ -12,6 +13,12 @@
 #include "engine/inventory/process_list.h"
 #include "engine/inventory/storage.h"
 #include "engine/os/engines.h"
+#include "engine/os/apm.h"
+#include "engine/os/display.h"
+#include "engine/os/media.h"
+#include "engine/os/memory.h"
+#include "engine/os/monitor.h"
+#include "engine/inventory/usb.h"
 #include "engine/os/operating_system.h"
 
 namespace kestrova {
@@ -23,6 +30,13 @@ TSystemInfo::Factories TSystemInfo::BuiltMembers() {
   f[static_cast<size_t>(Member::Machine)] = [](const EngineContext& c) { return std::make_unique<TMachine>(c); };
   f[static_cast<size_t>(Member::Devices)] = [](const EngineContext& c) { return std::make_unique<TDevices>(c); };
   f[static_cast<size_t>(Member::Storage)] = [](const EngineContext& c) { return std::make_unique<TStorage>(c); };
+  f[static_cast<size_t>(Member::Memory)] = [](const EngineContext& c) { return std::make_unique<TMemory>(c); };
+  f[static_cast<size_t>(Member::Display)] = [](const EngineContext& c) { return std::make_unique<TDisplay>(c); };
+  f[static_cast<size_t>(Member::Monitor)] = [](const EngineContext& c) { return std::make_unique<TMonitor>(c); };
+  f[static_cast<size_t>(Member::Media)] = [](const EngineContext& c) { return std::make_unique<TMedia>(c); };
+  f[static_cast<size_t>(Member::APM)] = [](const EngineContext& c) { return std::make_unique<TAPM>(c); };
+  f[static_cast<size_t>(Member::Network)] = [](const EngineContext& c) { return std::make_unique<TNetwork>(c); };
+  f[static_cast<size_t>(Member::USB)] = [](const EngineContext& c) { return std::make_unique<TUSB>(c); };
   f[static_cast<size_t>(Member::Software)] = [](const EngineContext& c) { return std::make_unique<TSoftware>(c); };
   f[static_cast<size_t>(Member::Startup)] = [](const EngineContext& c) { return std::make_unique<TStartup>(c); };
   f[static_cast<size_t>(Member::Disk)] = [](const EngineContext& c) { return std::make_unique<TDisk>(c); };

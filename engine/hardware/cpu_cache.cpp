@@ -103,18 +103,6 @@ TCacheAssociativity AssociativityFromCode(uint32_t code) {
   }
 }
 
-TCacheAssociativity AssociativityFromWays(uint32_t ways) {
-  switch (ways) {
-    case 1: return A::caDirect;
-    case 2: return A::ca2Way;
-    case 4: return A::ca4Way;
-    case 8: return A::ca8Way;
-    case 16: return A::ca16Way;
-    case 0xFF: return A::caFull;
-    default: return A::caNone;
-  }
-}
-
 CacheDescriptors DescriptorSlots(const CpuidRegisters& regs, const CacheDescriptors& previous) {
   CacheDescriptors slots = previous;
   const uint32_t values[4] = {regs.Eax, regs.Ebx, regs.Ecx, regs.Edx};
@@ -141,7 +129,8 @@ TCPUCache DecodeExtendedLeafCaches(TCpuVendor vendor, int family, const CpuidReg
   auto level1 = [&](uint32_t reg) {
     TCPUCacheDetails d;
     d.Size = static_cast<int>(reg >> 24);
-    d.Associativity = AssociativityFromWays((reg >> 16) & 0xFF);
+    // Bits 23-16 hold the same associativity code as level 2's bits 15-12, not a way count.
+    d.Associativity = AssociativityFromCode((reg >> 16) & 0xFF);
     d.LineSize = static_cast<int>(reg & 0xFF);
     d.Descriptors = slots;
     return d;

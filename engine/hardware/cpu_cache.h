@@ -16,8 +16,6 @@ enum class TCacheAssociativity : uint8_t { caNone, caDirect, ca2Way, ca4Way, ca8
 const char* AssociativityName(TCacheAssociativity a);
 // The 4-bit associativity code of the extended leaves (0, 1, 2, 4, 6, 8, 15); others: caNone.
 TCacheAssociativity AssociativityFromCode(uint32_t code);
-// A level-1 way count as leaf 80000005h gives it (1, 2, 4, 8, 16, FFh fully associative).
-TCacheAssociativity AssociativityFromWays(uint32_t ways);
 
 using CacheDescriptors = std::array<uint8_t, 16>;
 

@@ -118,9 +118,16 @@ bool TDMA::ReadSegmentDump(uint32_t address, uint32_t length) {
 }
 
 bool TDMA::ReadDirect(uint32_t address, uint32_t length) {
-  auto bytes = Context().Sys.Firmware->ReadLinear(address, length);
-  if (!bytes) return false;
-  std::copy_n(bytes->begin(), std::min<size_t>(length, bytes->size()), buffer_.begin());
+  IFirmware& fw = *Context().Sys.Firmware;
+  // VirtualQuery first: it touches nothing. On Windows 9x the first megabyte is the DOS
+  // arena shared by every process, and whether VirtualQuery calls it committed there is
+  // not something we could observe; when it says no, IsBadReadPtr (in every Win32 kernel
+  // since Windows 95, and it catches the access fault itself) decides before we give up.
+  if (!fw.LinearReadable(address, length, IFirmware::LinearCheck::Committed) &&
+      !fw.LinearReadable(address, length, IFirmware::LinearCheck::Probed))
+    return false;
+  const std::vector<uint8_t> bytes = fw.CopyLinear(address, length);
+  std::copy_n(bytes.begin(), std::min<size_t>(length, bytes.size()), buffer_.begin());
   return true;
 }
 

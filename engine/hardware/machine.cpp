@@ -31,7 +31,7 @@ void TBIOS::Refresh() {
     auto text = [&](const char* value) {
       return ReadRegistryText(c.Sys, RootKey::LocalMachine, kBiosKey, value, false);
     };
-    copyright_ = Trim(ReplaceAll(text("SystemBiosVersion"), "\r\n", " "));
+    copyright_ = ReplaceAll(text("SystemBiosVersion"), "\r\n", " ");
     name_ = text("Identifier");
     date_ = text("SystemBiosDate");
     return;
@@ -97,10 +97,9 @@ void TMachine::Refresh(int mode) {
 
 std::string ShortDateTimeText(double dateTime, const LocaleFacts& locale) {
   const LocalTime t = DecodeDateTime(dateTime);
-  const std::string& ds = locale.DateSeparator;
   const std::string& ts = locale.TimeSeparator;
-  return Format("%2.2d%s%2.2d%s%4.4d %2.2d%s%2.2d%s%2.2d", t.Day, ds.c_str(), t.Month, ds.c_str(), t.Year,
-                t.Hour, ts.c_str(), t.Minute, ts.c_str(), t.Second);
+  return ShortDateText(dateTime, locale) +
+         Format(" %2.2d%s%2.2d%s%2.2d", t.Hour, ts.c_str(), t.Minute, ts.c_str(), t.Second);
 }
 
 void TMachine::WriteBlock(ReportWriter& out) const {

@@ -69,6 +69,8 @@ class TMachine : public TInformation {
 
 // The date and time as the report text writes them: dd/mm/yyyy hh:mm:ss with the user's
 // separators.
+// The system's short date (LOCALE_SSHORTDATE; dd/MM/yyyy with the date separator when the
+// locale gives none), a blank, then hh:mm:ss with the time separator.
 std::string ShortDateTimeText(double dateTime, const LocaleFacts& locale);
 
 }  // namespace kestrova

@@ -135,9 +135,9 @@ void TDevices::ReadDevice(TDevice& d, const std::string& key, const std::string&
     d.ServiceType = serviceType(fallback);
   }
   ReadClass(d, key, classTree);
-  d.Driver = ReplaceAll(Text(key, "Driver"), "\\\\", "\\");
+  d.Driver = Text(key, "Driver");  // kept as read; the doubled backslashes matter only to open the key
   if (!d.Driver.empty()) {
-    const std::string driverKey = classTree + "\\" + d.Driver;
+    const std::string driverKey = classTree + "\\" + ReplaceAll(d.Driver, "\\\\", "\\");
     d.DriverDate = Text(driverKey, "DriverDate");
     d.DriverVersion = Text(driverKey, "DriverVersion");
     d.DriverProvider = Text(driverKey, "ProviderName");

@@ -66,39 +66,6 @@ double ParseInstallDate(const std::string& text) {
   return BuildDate(DecimalOf(year), DecimalOf(month), DecimalOf(day)).value_or(0);
 }
 
-std::string ShortDateText(double date, const LocaleFacts& locale) {
-  const LocalTime t = DecodeDateTime(date);
-  auto it = locale.Values.find("LOCALE_SSHORTDATE");
-  const std::string picture = it != locale.Values.end() && !it->second.empty()
-                                  ? it->second
-                                  : "dd" + locale.DateSeparator + "MM" + locale.DateSeparator + "yyyy";
-  std::string out;
-  size_t i = 0;
-  while (i < picture.size()) {  // every turn consumes at least one character
-    const char c = picture[i];
-    size_t run = 1;
-    while (i + run < picture.size() && picture[i + run] == c) ++run;
-    if (c == '\'') {  // quoted literal text; '' inside stands for one quote
-      size_t j = i + 1;
-      while (j < picture.size()) {
-        if (picture[j] == '\'') {
-          if (j + 1 < picture.size() && picture[j + 1] == '\'') { out += '\''; j += 2; continue; }
-          break;
-        }
-        out += picture[j++];
-      }
-      i = j + 1;
-      continue;
-    }
-    if (c == 'd') out += Format(run >= 2 ? "%02d" : "%d", t.Day);
-    else if (c == 'M') out += Format(run >= 2 ? "%02d" : "%d", t.Month);
-    else if (c == 'y') out += run >= 3 ? Format("%04d", t.Year) : run == 2 ? Format("%02d", t.Year % 100) : Format("%d", t.Year % 100);
-    else out.append(run, c);
-    i += run;
-  }
-  return out;
-}
-
 TSoftware::TSoftware(const EngineContext& context) : TInformation(context) {
   SetExceptionModes({TExceptionMode::emExceptionStack});
 }

@@ -44,8 +44,5 @@ class TSoftware : public TInformation {
 // date.
 double ParseInstallDate(const std::string& text);
 
-// A date in the user's short date format (LOCALE_SSHORTDATE: d, dd, M, MM, yy, yyyy and
-// quoted literals), or dd/MM/yyyy with the date separator when there is none.
-std::string ShortDateText(double date, const LocaleFacts& locale);
 
 }  // namespace kestrova

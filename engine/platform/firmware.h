@@ -23,9 +23,13 @@ class IFirmware {
   virtual std::optional<std::vector<uint8_t>> MapPhysicalView(uint64_t base, uint32_t length) = 0;
 
   // --- 9x: direct read ------------------------------------------------------------------
-  // `length` bytes at linear address `address`; nullopt, never a fault, when any page of
-  // the range is not readable.
-  virtual std::optional<std::vector<uint8_t>> ReadLinear(uint64_t address, uint32_t length) = 0;
+  // Whether every byte of [address, address + length) can be read, asked one way:
+  //   Committed: VirtualQuery calls every page committed with a readable protection;
+  //   Probed:    IsBadReadPtr touches the range under its own exception guard.
+  enum class LinearCheck { Committed, Probed };
+  virtual bool LinearReadable(uint64_t address, uint32_t length, LinearCheck how) = 0;
+  // Copies the range. Only for a range that LinearReadable has just accepted.
+  virtual std::vector<uint8_t> CopyLinear(uint64_t address, uint32_t length) = 0;
 
   // --- the segment dump's scratch files and its command --------------------------------
   virtual bool DirectoryExists(const std::string& path) = 0;  // GetFileAttributes says so

@@ -4,11 +4,16 @@
 #include <memory>
 #include <string>
 
+#include "engine/platform/display.h"
 #include "engine/platform/drives.h"
 #include "engine/platform/files.h"
 #include "engine/platform/firmware.h"
+#include "engine/platform/gate16.h"
 #include "engine/platform/libraries.h"
 #include "engine/platform/processes.h"
+#include "engine/platform/memory_power.h"
+#include "engine/platform/multimedia.h"
+#include "engine/platform/network.h"
 #include "engine/platform/processor.h"
 #include "engine/platform/profile_files.h"
 #include "engine/platform/registry.h"
@@ -18,6 +23,7 @@
 #include "engine/platform/shell_links.h"
 #include "engine/platform/spooler.h"
 #include "engine/platform/system.h"
+#include "engine/platform/usb.h"
 
 namespace kestrova {
 
@@ -30,6 +36,12 @@ struct Platform {
   ILibraries* Libraries = nullptr;
   IProcessor* Processor = nullptr;
   IFirmware* Firmware = nullptr;
+  IDisplay* Display = nullptr;
+  IMultimedia* Multimedia = nullptr;
+  IMemoryPower* MemoryPower = nullptr;
+  IGate16* Gate16 = nullptr;
+  INetwork* Network = nullptr;
+  IUsb* Usb = nullptr;
   IShellLinks* ShellLinks = nullptr;
   IProfileFiles* Profiles = nullptr;
   IDrives* Drives = nullptr;

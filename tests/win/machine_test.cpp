@@ -44,7 +44,7 @@ TEST(OnWinXP, MachineSectionTakesTheBiosFromTheRegistry) {
   const auto lines = MachineSection();
   ASSERT_EQ(lines.size(), 15u);
   EXPECT_EQ(lines[1], "Machine (général)");
-  EXPECT_EQ(lines[10], " - BIOS - Copyright : KESTRV - 1072009 BIOS Date: 06/12/26 Ver 08.00.15");
+  EXPECT_EQ(lines[10], " - BIOS - Copyright : KESTRV - 1072009 BIOS Date: 06/12/26 Ver 08.00.15 ");  // each CR LF a blank
   EXPECT_EQ(lines[11], " - BIOS - Date : 06/12/26");
   EXPECT_FALSE(ScratchFolderLeft());
 }
@@ -57,11 +57,12 @@ TEST(OnWin98, MachineSectionSurvivesTheDirectRomRead) {
 
 TEST(OnAnyWindows, GuardedLinearReadRefusesAnUnmappedPage) {
   // Page 0 is never mapped in a Win32 process: the read fails instead of faulting.
-  EXPECT_FALSE(Win32().Firmware->ReadLinear(0, 16).has_value());
+  using Check = IFirmware::LinearCheck;
+  for (Check how : {Check::Committed, Check::Probed}) EXPECT_FALSE(Win32().Firmware->LinearReadable(0, 16, how));
   int local = 42;
-  auto bytes = Win32().Firmware->ReadLinear(reinterpret_cast<uintptr_t>(&local), sizeof local);
-  ASSERT_TRUE(bytes.has_value());
-  EXPECT_EQ((*bytes)[0], 42);
+  const auto at = reinterpret_cast<uintptr_t>(&local);
+  for (Check how : {Check::Committed, Check::Probed}) EXPECT_TRUE(Win32().Firmware->LinearReadable(at, sizeof local, how));
+  EXPECT_EQ(Win32().Firmware->CopyLinear(at, sizeof local)[0], 42);
 }
 
 }  // namespace

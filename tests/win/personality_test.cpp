@@ -205,7 +205,8 @@ TEST(OnAnyWindows, NtdllBindingFollowsThePlatform) {
 TEST(OnAnyWindows, NoDialUpConnection) {
   Platform p = Win32();
   EXPECT_EQ(CountRasConnections(p), 0u);
-  EXPECT_EQ(GetConnectionType(p), TConnectionType::ctNone);
+  // LAN or none, as the prefix's proxy settings say (the OS tests import some): never dial-up.
+  EXPECT_NE(GetConnectionType(p), TConnectionType::ctDialup);
 }
 
 }  // namespace

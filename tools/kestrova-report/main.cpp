@@ -223,10 +223,16 @@ int main(int argc, char** argv) {
     kestrova::Platform platform = host->View();
     kestrova::EngineContext ctx = kestrova::MakeEngineContext(platform);
     kestrova::TSystemInfo engine(ctx);
-    auto lines = kestrova::BuildReport(&engine, platform, rows, KESTROVA_FILE_VERSION_TEXT);
+    // An error that ends the run keeps the lines written before it, as the window does.
+    std::string runError;
+    auto lines = kestrova::BuildReport(&engine, platform, rows, KESTROVA_FILE_VERSION_TEXT, nullptr, &runError);
     std::string data = opt.Format == "rtf" ? kestrova::RenderRtf(lines) : kestrova::RenderText(lines);
     if (!WriteAll(opt.Output, data)) {
       WriteErr("kestrova-report: cannot write " + (opt.Output.empty() ? std::string("standard output") : opt.Output) + "\n");
+      return 1;
+    }
+    if (!runError.empty()) {
+      WriteErr("kestrova-report: the analysis ended on an error: " + runError + "\n");
       return 1;
     }
   } catch (const std::exception& e) {

@@ -16,12 +16,15 @@ std::optional<std::vector<uint8_t>> RecordedFirmware::MapPhysicalView(uint64_t b
   return Bytes(base, length);
 }
 
-std::optional<std::vector<uint8_t>> RecordedFirmware::ReadLinear(uint64_t address, uint32_t length) {
-  if (!LinearReadable) return std::nullopt;
+bool RecordedFirmware::LinearReadable(uint64_t address, uint32_t length, LinearCheck how) {
+  const bool probe = how == LinearCheck::Probed;
+  Journal.push_back(Format("%s %llx %u", probe ? "probe" : "query", static_cast<unsigned long long>(address), length));
   for (const auto& r : UnreadableRanges)
-    if (address < r.second && address + length > r.first) return std::nullopt;
-  return Bytes(address, length);
+    if (address < r.second && address + length > r.first) return false;
+  return probe ? ProbeCallsReadable : QueryCallsReadable;
 }
+
+std::vector<uint8_t> RecordedFirmware::CopyLinear(uint64_t address, uint32_t length) { return Bytes(address, length); }
 
 bool RecordedFirmware::DirectoryExists(const std::string& path) {
   return Directories.count(ToUpperAscii(path)) != 0;

@@ -22,19 +22,23 @@ class RecordedFirmware : public IFirmware {
 
   // --- knobs: what this machine lets each path do ---------------------------------------
   bool SectionOpens = true;           // NT: the physical-memory section opens
-  bool LinearReadable = true;         // 9x: direct reads work
-  std::vector<std::pair<uint64_t, uint64_t>> UnreadableRanges;  // [from, to) faulting
+  bool QueryCallsReadable = true;     // 9x: VirtualQuery calls the range committed and readable
+  bool ProbeCallsReadable = true;     // 9x: IsBadReadPtr finds the range readable
+  std::vector<std::pair<uint64_t, uint64_t>> UnreadableRanges;  // [from, to) faulting: both say no
   bool CommandInterpreterRuns = true; // the command process starts and ends
   uint32_t DumpLength = 0x10000;      // bytes the dump program manages to write
   bool FileWritesFail = false;
 
   // --- what happened ---------------------------------------------------------------------
-  std::vector<std::string> Journal;   // "mkdir P", "write P", "run C", "read P", "delete P", "rmdir P"
+  // "mkdir P", "write P", "run C", "read P", "delete P", "rmdir P"; the linear checks as
+  // "query A L" and "probe A L" (hexadecimal address, decimal length)
+  std::vector<std::string> Journal;
   std::set<std::string> Directories;  // upper-cased paths that exist
   std::map<std::string, std::vector<uint8_t>> Files;  // upper-cased path -> content
 
   std::optional<std::vector<uint8_t>> MapPhysicalView(uint64_t base, uint32_t length) override;
-  std::optional<std::vector<uint8_t>> ReadLinear(uint64_t address, uint32_t length) override;
+  bool LinearReadable(uint64_t address, uint32_t length, LinearCheck how) override;
+  std::vector<uint8_t> CopyLinear(uint64_t address, uint32_t length) override;
   bool DirectoryExists(const std::string& path) override;
   bool MakeDirectory(const std::string& path) override;
   bool RemoveEmptyDirectory(const std::string& path) override;

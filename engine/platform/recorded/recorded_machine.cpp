@@ -4,11 +4,12 @@
 #include <dirent.h>
 #include <sys/stat.h>
 
-#include <fstream>
+#include <cstdio>
+#include <stdexcept>
 #include <functional>
-#include <sstream>
 
 #include "engine/core/text.h"
+#include "engine/platform/recorded/host_files.h"
 #include "engine/platform/recorded/ini.h"
 #include "engine/platform/recorded/load_error.h"
 #include "engine/platform/recorded/recorded_locale.h"
@@ -61,6 +62,12 @@ Platform RecordedMachine::View() {
   p.Libraries = this;
   p.Processor = &Processor;
   p.Firmware = &Firmware;
+  p.Display = &Display;
+  p.Multimedia = &Multimedia;
+  p.MemoryPower = &MemoryPower;
+  p.Gate16 = &Gate16;
+  p.Network = &Network;
+  p.Usb = &Usb;
   p.Drives = &Drives;
   p.Spooler = &Spooler;
   p.ShellLinks = &ShellLinks;
@@ -510,10 +517,15 @@ void ApplyMachineIni(RecordedMachine& m, const std::string& text, const std::str
       ApplyKeys(m, r, s, ProcessorKeys());
     } else if (lower == "ras") {
       ApplyKeys(m, r, s, RasKeys());
+    } else if (ApplyDisplaySection(m.Display, s, fileName) || ApplyMultimediaSection(m.Multimedia, s, fileName) ||
+               ApplyStatusSection(m.MemoryPower, m.Gate16, s, fileName)) {
+      // display, multimedia, memory, power and the 16-bit gate: handled beside their twins
     } else if (StartsWith(lower, "version:") && s.Name.size() > 8) {
       ApplyVersionResource(m, r, s, s.Name.substr(8));
     } else if (StartsWith(lower, "library:") && s.Name.size() > 8) {
       ApplyLibrary(m, r, s, s.Name.substr(8));
+    } else if (ApplyNetworkSection(m.Network, s, fileName) || ApplyUsbSection(m.Usb, s, fileName)) {
+      // network and USB areas
     } else if (lower == "drives") {
       ApplyDrivesSection(m.Drives, s, fileName);
     } else if (StartsWith(lower, "drive:")) {
@@ -532,24 +544,35 @@ void ApplyMachineIni(RecordedMachine& m, const std::string& text, const std::str
   }
 }
 
-namespace {
-std::optional<std::string> ReadWholeFile(const std::string& p) {
+std::optional<std::string> ReadHostFile(const std::string& p) {
   if (!HostIsFile(p)) return std::nullopt;
-  std::ifstream in(p, std::ios::binary);
-  if (!in) throw std::runtime_error("cannot read " + p);
-  std::ostringstream ss;
-  ss << in.rdbuf();
-  return ss.str();
+  std::FILE* f = std::fopen(p.c_str(), "rb");
+  if (!f) throw std::runtime_error("cannot read " + p);
+  std::string data;
+  char buffer[65536];
+  size_t got;
+  while ((got = std::fread(buffer, 1, sizeof buffer, f)) > 0) data.append(buffer, got);
+  const bool failed = std::ferror(f) != 0;
+  std::fclose(f);
+  if (failed) throw std::runtime_error("cannot read " + p);
+  return data;
 }
-}  // namespace
+
+std::optional<std::string> ReadHostFile(const std::string& p, const std::nothrow_t&) {
+  try {
+    return ReadHostFile(p);
+  } catch (const std::runtime_error&) {
+    return std::nullopt;
+  }
+}
 
 std::unique_ptr<RecordedMachine> LoadRecordedMachine(const std::string& folder) {
   const std::string& dir = folder;
   if (!HostIsDirectory(dir)) throw std::runtime_error("not a recorded machine folder: " + folder);
   auto m = std::make_unique<RecordedMachine>();
-  if (auto ini = ReadWholeFile(HostJoin(dir, "machine.ini"))) ApplyMachineIni(*m, *ini, HostJoin(dir, "machine.ini"));
-  if (auto reg = ReadWholeFile(HostJoin(dir, "registry.reg"))) LoadRegFile(m->Registry, *reg, HostJoin(dir, "registry.reg"));
-  if (auto cpuid = ReadWholeFile(HostJoin(dir, "cpuid.txt"))) m->Cpuid = ParseCpuidText(*cpuid, HostJoin(dir, "cpuid.txt"));
+  if (auto ini = ReadHostFile(HostJoin(dir, "machine.ini"))) ApplyMachineIni(*m, *ini, HostJoin(dir, "machine.ini"));
+  if (auto reg = ReadHostFile(HostJoin(dir, "registry.reg"))) LoadRegFile(m->Registry, *reg, HostJoin(dir, "registry.reg"));
+  if (auto cpuid = ReadHostFile(HostJoin(dir, "cpuid.txt"))) m->Cpuid = ParseCpuidText(*cpuid, HostJoin(dir, "cpuid.txt"));
   // Memory images first: the SMBIOS entry point is placed over them.
   for (const std::string& name : HostList(dir)) {
     if (!StartsWith(ToLowerAscii(name), "memory-") || !EndsWith(ToLowerAscii(name), ".bin")) continue;
@@ -557,10 +580,10 @@ std::unique_ptr<RecordedMachine> LoadRecordedMachine(const std::string& folder) 
     std::string hex = name.substr(7, name.size() - 11);
     if (hex.size() != 8 || hex.find_first_not_of("0123456789abcdefABCDEF") != std::string::npos)
       throw LoadError(p, 0, "memory image names are memory-XXXXXXXX.bin (hex address)");
-    auto bytes = ReadWholeFile(p);
+    auto bytes = ReadHostFile(p);
     m->PhysicalMemory.AddRegion(std::stoull(hex, nullptr, 16), std::vector<uint8_t>(bytes->begin(), bytes->end()));
   }
-  if (auto smbios = ReadWholeFile(HostJoin(dir, "smbios.bin")))
+  if (auto smbios = ReadHostFile(HostJoin(dir, "smbios.bin")))
     AddSmbiosDump(m->PhysicalMemory, std::vector<uint8_t>(smbios->begin(), smbios->end()), HostJoin(dir, "smbios.bin"));
   if (HostIsDirectory(HostJoin(dir, "files"))) m->FilesRoot = HostJoin(dir, "files");
   return m;

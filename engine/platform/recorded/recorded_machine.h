@@ -14,6 +14,11 @@
 #include "engine/platform/recorded/recorded_processor.h"
 #include "engine/platform/recorded/recorded_runtimes.h"
 #include "engine/platform/recorded/recorded_firmware.h"
+#include "engine/platform/recorded/recorded_display.h"
+#include "engine/platform/recorded/recorded_media.h"
+#include "engine/platform/recorded/recorded_status.h"
+#include "engine/platform/recorded/recorded_network.h"
+#include "engine/platform/recorded/recorded_usb.h"
 #include "engine/platform/recorded/recorded_profile_files.h"
 #include "engine/platform/recorded/recorded_shell_links.h"
 #include "engine/platform/recorded/recorded_spooler.h"
@@ -61,6 +66,12 @@ class RecordedMachine : public PlatformHost,
   RecordedProcessor Processor{Cpuid};  // answers from Cpuid; [processor] of machine.ini
   PhysicalMemoryImage PhysicalMemory;
   RecordedFirmware Firmware{PhysicalMemory};  // serves PhysicalMemory; knobs for each path
+  RecordedDisplay Display;                 // [devicecaps], [displaymodes]
+  RecordedMultimedia Multimedia;           // [multimedia]
+  RecordedMemoryPower MemoryPower{SystemData};  // [memory], [power]
+  RecordedGate16 Gate16;                   // [gate16]
+  RecordedNetwork Network;  // [winsock], [netbios], [ipparams], [adapter:NAME]
+  RecordedUsb Usb;          // [usbcontroller:HCDn], [usbhub:NAME], [usbport:NAME:N]
   RecordedShellLinks ShellLinks;              // [shortcut:...] of machine.ini
   RecordedProfileFiles ProfileFiles{[this](const std::string& p) { return HostPath(p); }};  // files/
   RecordedDrives Drives;    // [drives], [drive:X]

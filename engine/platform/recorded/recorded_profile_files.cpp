@@ -1,9 +1,7 @@
 #include "engine/platform/recorded/recorded_profile_files.h"
 
-#include <fstream>
-#include <sstream>
-
 #include "engine/core/text.h"
+#include "engine/platform/recorded/host_files.h"
 
 namespace kestrova {
 
@@ -15,11 +13,9 @@ std::optional<ProfileDocument> RecordedProfileFiles::Load(const std::string& fil
   } else {
     const std::string host = hostPath_ ? hostPath_(file) : std::string();
     if (host.empty()) return std::nullopt;
-    std::ifstream in(host, std::ios::binary);
-    if (!in) return std::nullopt;  // a folder, or unreadable
-    std::ostringstream ss;
-    ss << in.rdbuf();
-    bytes = ss.str();
+    auto read = ReadHostFile(host, std::nothrow);
+    if (!read) return std::nullopt;  // a folder, or unreadable
+    bytes = std::move(*read);
   }
   return ParseProfileBytes(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
 }

@@ -76,21 +76,26 @@ std::optional<std::vector<uint8_t>> Win32Firmware::MapPhysicalView(uint64_t base
   return std::vector<uint8_t>(bytes, bytes + length);
 }
 
-std::optional<std::vector<uint8_t>> Win32Firmware::ReadLinear(uint64_t address, uint32_t length) {
-  if (length == 0) return std::vector<uint8_t>();
-  if (address + length < address || address + length > static_cast<uint64_t>(UINTPTR_MAX)) return std::nullopt;
-  // Every page of the range must be committed and readable before a byte is touched:
-  // an unreadable address becomes a failed read, never an access fault.
+bool Win32Firmware::LinearReadable(uint64_t address, uint32_t length, LinearCheck how) {
+  if (length == 0) return true;
+  if (address + length < address || address + length > static_cast<uint64_t>(UINTPTR_MAX)) return false;
   uintptr_t p = static_cast<uintptr_t>(address);
   const uintptr_t end = static_cast<uintptr_t>(address + length);
+  if (how == LinearCheck::Probed)
+    return !::IsBadReadPtr(reinterpret_cast<const void*>(p), static_cast<UINT_PTR>(length));
+  // Every page of the range committed and readable, before a byte is touched.
   while (p < end) {
     MEMORY_BASIC_INFORMATION mbi{};
-    if (::VirtualQuery(reinterpret_cast<const void*>(p), &mbi, sizeof mbi) != sizeof mbi) return std::nullopt;
-    if (mbi.State != MEM_COMMIT || !Readable(mbi.Protect)) return std::nullopt;
+    if (::VirtualQuery(reinterpret_cast<const void*>(p), &mbi, sizeof mbi) != sizeof mbi) return false;
+    if (mbi.State != MEM_COMMIT || !Readable(mbi.Protect)) return false;
     const uintptr_t regionEnd = reinterpret_cast<uintptr_t>(mbi.BaseAddress) + mbi.RegionSize;
-    if (regionEnd <= p) return std::nullopt;
+    if (regionEnd <= p) return false;
     p = regionEnd;
   }
+  return true;
+}
+
+std::vector<uint8_t> Win32Firmware::CopyLinear(uint64_t address, uint32_t length) {
   const auto* bytes = reinterpret_cast<const uint8_t*>(static_cast<uintptr_t>(address));
   return std::vector<uint8_t>(bytes, bytes + length);
 }

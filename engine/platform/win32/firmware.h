@@ -8,7 +8,8 @@ namespace kestrova::win32 {
 class Win32Firmware final : public IFirmware {
  public:
   std::optional<std::vector<uint8_t>> MapPhysicalView(uint64_t base, uint32_t length) override;
-  std::optional<std::vector<uint8_t>> ReadLinear(uint64_t address, uint32_t length) override;
+  bool LinearReadable(uint64_t address, uint32_t length, LinearCheck how) override;
+  std::vector<uint8_t> CopyLinear(uint64_t address, uint32_t length) override;
   bool DirectoryExists(const std::string& path) override;
   bool MakeDirectory(const std::string& path) override;
   bool RemoveEmptyDirectory(const std::string& path) override;

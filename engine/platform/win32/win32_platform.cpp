@@ -1,10 +1,15 @@
 #include "engine/platform/win32/win32_platform.h"
 
 #include "engine/platform/win32/firmware.h"
+#include "engine/platform/win32/win32_display.h"
+#include "engine/platform/win32/win32_gate16.h"
+#include "engine/platform/win32/win32_memory_power.h"
+#include "engine/platform/win32/win32_multimedia.h"
 #include "engine/platform/win32/win32_drives.h"
 #include "engine/platform/win32/win32_files.h"
 #include "engine/platform/win32/processor.h"
 #include "engine/platform/win32/win32_libraries.h"
+#include "engine/platform/win32/win32_network.h"
 #include "engine/platform/win32/win32_profile_files.h"
 #include "engine/platform/win32/win32_processes.h"
 #include "engine/platform/win32/win32_registry.h"
@@ -14,6 +19,7 @@
 #include "engine/platform/win32/win32_shell_links.h"
 #include "engine/platform/win32/win32_spooler.h"
 #include "engine/platform/win32/win32_system.h"
+#include "engine/platform/win32/win32_usb.h"
 
 namespace kestrova {
 
@@ -30,6 +36,12 @@ class Win32PlatformHost final : public PlatformHost {
     p.Libraries = &libraries_;
     p.Processor = &processor_;
     p.Firmware = &firmware_;
+    p.Display = &display_;
+    p.Multimedia = &multimedia_;
+    p.MemoryPower = &memoryPower_;
+    p.Gate16 = &gate16_;
+    p.Network = &network_;
+    p.Usb = &usb_;
     p.ShellLinks = &shellLinks_;
     p.Profiles = &profiles_;
     p.Drives = &drives_;
@@ -49,6 +61,12 @@ class Win32PlatformHost final : public PlatformHost {
   win32::Win32Libraries libraries_;
   win32::Win32Processor processor_;
   win32::Win32Firmware firmware_;
+  win32::Win32Display display_;
+  win32::Win32Multimedia multimedia_;
+  win32::Win32MemoryPower memoryPower_;
+  win32::Win32Gate16 gate16_;
+  win32::Win32Network network_;
+  win32::Win32Usb usb_;
   win32::Win32ShellLinks shellLinks_;
   win32::Win32ProfileFiles profiles_;
   win32::Win32Drives drives_;

@@ -37,7 +37,7 @@ TEST(NT40Machine, MachineSectionFromTheRegistryAndSmbios21) {
       " - Carte mère - Modèle : 440LX-ATX",
       " - Carte mère - Version : Rev 1.02",
       " - BIOS - Nom : AT/AT COMPATIBLE",
-      " - BIOS - Copyright : HALVORSEN - 4.51 PG Halvorsen Modular BIOS v4.51PG",
+      " - BIOS - Copyright : HALVORSEN - 4.51 PG Halvorsen Modular BIOS v4.51PG ",  // the last CR LF leaves a blank
       " - BIOS - Date : 04/14/98",
       " - BIOS - Version : 4.51 PG",
       " - Verrouillage Majuscules : Non",

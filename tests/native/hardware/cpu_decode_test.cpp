@@ -282,7 +282,15 @@ TEST(CpuCaches, ExtendedLeafMethod) {
   EXPECT_EQ(k8.Level2.Associativity, TCacheAssociativity::ca8Way);
   EXPECT_EQ(k8.Level2.LineSize, 192);
   EXPECT_EQ(DecodeExtendedLeafCaches(TCpuVendor::cvIDT, 6, {}, {0, 0, 0x40044120, 0}, {}).Level2.Size, 64);
-  EXPECT_EQ(AssociativityFromWays(0xFF), TCacheAssociativity::caFull);
+  // Level 1's bits 23-16 are a code of the same table: 8 is 16-way, 6 is 8-way, FFh none.
+  const TCPUCache l1 = DecodeExtendedLeafCaches(TCpuVendor::cvAmd, 15, {0, 0, 0x40060140, 0x40080140},
+                                                {0, 0, 0x02FF6140, 0}, {});
+  EXPECT_EQ(l1.Level1.Code.Associativity, TCacheAssociativity::ca16Way);
+  EXPECT_EQ(l1.Level1.Data.Associativity, TCacheAssociativity::ca8Way);
+  EXPECT_EQ(DecodeExtendedLeafCaches(TCpuVendor::cvAmd, 15, {0, 0, 0x40FF0140, 0x400F0140}, {}, {}).Level1.Data.Associativity,
+            TCacheAssociativity::caNone);
+  EXPECT_EQ(DecodeExtendedLeafCaches(TCpuVendor::cvAmd, 15, {0, 0, 0, 0x400F0140}, {}, {}).Level1.Code.Associativity,
+            TCacheAssociativity::caFull);
 }
 
 TEST(CpuFeatures, TwoPassesPerVendor) {

@@ -184,8 +184,8 @@ const Dump kDumps[] = {
       generic name: x86 Family 5 Model 4 Stepping 3
       name: Crusoe
       marketing name: 
-      l1 code: 64 KB 8-Way line 32
-      l1 data: 64 KB 16-Way line 32
+      l1 code: 64 KB 16-Way line 32
+      l1 data: 64 KB None line 32
       l2: 512 KB 4-Way line 32
       feature counts: 29/7/20/0
       serial: 4A3E-21C7)"},

@@ -130,7 +130,25 @@ TEST(DmaDirect, An9xReadOfAnUnreadableRangeFailsInsteadOfFaulting) {
   EXPECT_EQ(dma.ReadByte(0xF0000), 0xAB);
   EXPECT_FALSE(dma.Read(0xFFF00, 0x100));  // its last page faults
   EXPECT_EQ(dma.ReadByte(0xFFF00), 0);
-  EXPECT_TRUE(x.m.Firmware.Journal.empty());  // never the NT paths
+  for (const std::string& step : x.m.Firmware.Journal)  // never the NT paths
+    EXPECT_TRUE(step.rfind("query ", 0) == 0 || step.rfind("probe ", 0) == 0) << step;
+}
+
+TEST(DmaDirect, IsBadReadPtrDecidesOnlyWhenVirtualQuerySaysNo) {
+  const struct { bool Query, Probe, Read; std::vector<std::string> Journal; } kCases[] = {
+      {true, false, true, {"query f0000 256"}},
+      {false, true, true, {"query f0000 256", "probe f0000 256"}},
+      {false, false, false, {"query f0000 256", "probe f0000 256"}},
+  };
+  for (const auto& c : kCases) {
+    Machine x(1);
+    x.m.Firmware.QueryCallsReadable = c.Query;
+    x.m.Firmware.ProbeCallsReadable = c.Probe;
+    TDMA dma(x.context);
+    EXPECT_EQ(dma.Read(0xF0000, 0x100), c.Read) << c.Query << c.Probe;
+    EXPECT_EQ(dma.ReadByte(0xF0000), c.Read ? 0xAB : 0) << c.Query << c.Probe;
+    EXPECT_EQ(x.m.Firmware.Journal, c.Journal) << c.Query << c.Probe;
+  }
 }
 
 TEST(DmaReads, ValuesOutsideTheRangeAreZero) {

@@ -69,7 +69,7 @@ TEST(MachineSection, WindowsXpReadsTheBiosFromTheRegistryOnOneLine) {
       " - Carte mère - Modèle : D865GQV",
       " - Carte mère - Version : AAC12345-302",
       " - BIOS - Nom : AT/AT COMPATIBLE",
-      " - BIOS - Copyright : QVCORP - 20041118 BIOS Date: 11/18/04 14:22:09 Ver: 08.00.10",
+      " - BIOS - Copyright : QVCORP - 20041118 BIOS Date: 11/18/04 14:22:09 Ver: 08.00.10 ",  // each CR LF a blank, untrimmed
       " - BIOS - Date : 11/18/04",
       " - BIOS - Version : QV86510A.86A.0053.P13",
       " - Verrouillage Majuscules : Oui",
@@ -123,6 +123,31 @@ TEST(MachineSection, BootTimeUsesTheUserSeparators) {
   EXPECT_EQ(FormatBootTime(0, fr), "30.12.1899 - 00h00");
 }
 
+TEST(MachineReport, LastBootFollowsTheSystemShortDatePicture) {
+  LocaleFacts l;
+  l.DateSeparator = "-";
+  l.DayNames[0] = "dimanche";
+  l.MonthNames[11] = "décembre";
+  LocalTime t;
+  t.Year = 2026, t.Month = 12, t.Day = 6, t.DayOfWeek = 0;
+  const struct { const char* Picture; const char* Text; } kCases[] = {
+      {"dd/MM/yyyy", "06/12/2026"}, {"M/d/yyyy", "12/6/2026"},  {"d.M.yy", "6.12.26"},
+      {"yyyy-MM-dd", "2026-12-06"}, {"dddd d MMMM y", "dimanche 6 décembre 26"},
+      {"ddd MMM", "dim déc"},       {"'le' d 'du' M", "le 6 du 12"}, {"d''M", "6'12"}, {"'open", "open"},
+  };
+  for (const auto& c : kCases) EXPECT_EQ(FormatDatePicture(t, c.Picture, l), c.Text) << c.Picture;
+  // No picture: day, month and year with the date separator.
+  EXPECT_EQ(ShortDateTimeText(EncodeDateTime(t), l), "06-12-2026 00:00:00");
+
+  MachineRun run("xp-sp2-p4ht");
+  run.machine->LocaleData.Values["LOCALE_SSHORTDATE"] = "M/d/yyyy";
+  run.Section();
+  ReportLines lines;
+  run.engine->Get(TSystemInfo::Member::Machine)->WriteReport(lines, false);
+  ASSERT_GE(lines.size(), 4u);
+  EXPECT_EQ(lines[3], "<data name=\"LastBoot\" type=\"string\">12/6/2026 18:04:37</data>");
+}
+
 TEST(MachineReport, BlocksOfMachineThenSmbiosThenBios) {
   MachineRun run("xp-sp2-p4ht");
   run.Section();
@@ -139,7 +164,7 @@ TEST(MachineReport, BlocksOfMachineThenSmbiosThenBios) {
   const std::vector<std::string> bios = {
       "<BIOS classname=\"TBIOS\">",
       "<data name=\"Name\" type=\"string\">AT/AT COMPATIBLE</data>",
-      "<data name=\"Copyright\" type=\"string\">QVCORP - 20041118 BIOS Date: 11/18/04 14:22:09 Ver: 08.00.10</data>",
+      "<data name=\"Copyright\" type=\"string\">QVCORP - 20041118 BIOS Date: 11/18/04 14:22:09 Ver: 08.00.10 </data>",
       "<data name=\"Date\" type=\"string\">11/18/04</data>",
       "<data name=\"Extended Info\" type=\"string\"></data>",
       "</BIOS>"};

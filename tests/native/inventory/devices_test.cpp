@@ -29,6 +29,27 @@ struct Devices {
   TDevices devices;
 };
 
+TEST(DevicesNT, DriverKeptAsReadDoubledBackslashesOnlyForTheKey) {
+  auto machine = LoadRecordedMachine(std::string(KESTROVA_FIXTURES) + "/machines/xp-sp2-p4ht");
+  const std::string enumKey =
+      "SYSTEM\\CurrentControlSet\\Enum\\PCI\\VEN_10EC&DEV_8139&SUBSYS_813910EC&REV_10\\4&2B8260C3&0&10F0";
+  const std::string doubled = "{4D36E972-E325-11CE-BFC1-08002BE10318}\\\\0001";
+  machine->Registry.SetString(RootKey::LocalMachine, enumKey, "Driver", doubled);
+  EngineContext context = MakeEngineContext(machine->View());
+  TDevices devices(context);
+  devices.Refresh();
+  const TDevice* net = nullptr;
+  for (const TDevice& d : devices.Devices())
+    if (d.Name == "Realtek RTL8139 Family PCI Fast Ethernet NIC") net = &d;
+  ASSERT_NE(net, nullptr);
+  EXPECT_EQ(net->Driver, doubled);
+  EXPECT_EQ(net->DriverVersion, "5.612.816.2004");  // the key was still found
+  ReportLines lines;
+  devices.WriteReport(lines, false);
+  EXPECT_NE(std::find(lines.begin(), lines.end(), "<data name=\"RegistryInfo\" type=\"string\">" + doubled + "</data>"),
+            lines.end());
+}
+
 std::vector<std::string> ClassNames(const TDevices& d) {
   std::vector<std::string> names;
   for (const TDevice& x : d.Devices()) names.push_back(x.ClassName);
@@ -43,8 +64,9 @@ TEST(DevicesNT, PresentInstancesSortedByClassWithTheirKeys) {
   Devices x("xp-sp2-p4ht");
   // The second USB controller has no "Control" subkey: it is not present.
   EXPECT_EQ(ClassNames(x.devices), (std::vector<std::string>{"Computer", "Display", "HIDClass", "Keyboard", "MEDIA",
-                                                              "Net", "System", "USB"}));
-  EXPECT_EQ(x.devices.DeviceCount(), 8);
+                                                              "Monitor", "Monitor", "Monitor", "Net", "Net", "Net",
+                                                              "System", "USB"}));
+  EXPECT_EQ(x.devices.DeviceCount(), 13);
   const TDevice* net = x.Find("Realtek RTL8139 Family PCI Fast Ethernet NIC");
   ASSERT_NE(net, nullptr);
   EXPECT_EQ(net->Name, net->Description);  // FriendlyName of blanks only
@@ -86,7 +108,7 @@ TEST(DevicesNT, GetDeviceCopiesAndIgnoresBadIndexes) {
   TDevice d;
   d.Name = "unchanged";
   x.devices.GetDevice(-1, d);
-  x.devices.GetDevice(8, d);
+  x.devices.GetDevice(13, d);
   EXPECT_EQ(d.Name, "unchanged");
   x.devices.GetDevice(0, d);
   EXPECT_EQ(d.Name, "Ordinateur ACPI multiprocesseur");
@@ -103,7 +125,7 @@ TEST(DevicesNT, ResourcesAndTheDeviceResourcesElement) {
   ReportLines lines;
   x.devices.WriteReport(lines, false);
   EXPECT_EQ(lines[0], "<Devices classname=\"TDevices\">");
-  EXPECT_EQ(lines[1], "<data name=\"Count\" type=\"integer\">8</data>");
+  EXPECT_EQ(lines[1], "<data name=\"Count\" type=\"integer\">13</data>");
   EXPECT_EQ(lines[2], "<section name=\"Cartes graphiques\">");
   EXPECT_TRUE(Has(lines, "<section name=\"Cartes r&#233;seau\">"));
   EXPECT_TRUE(Has(lines, "<data name=\"Port\" type=\"string\">03c0 - 03df</data>"));
@@ -120,7 +142,7 @@ TEST(DevicesNT, ResourcesAndTheDeviceResourcesElement) {
 TEST(Devices9x, ActiveDevicesOnceEachWithClassLinks) {
   Devices x("win98se-p3");
   // COM2 repeats COM1's class and description; the network key and the blank class go.
-  EXPECT_EQ(ClassNames(x.devices), (std::vector<std::string>{"DISPLAY", "Keyboard", "MEDIA", "Ports", "System"}));
+  EXPECT_EQ(ClassNames(x.devices), (std::vector<std::string>{"DISPLAY", "Keyboard", "MEDIA", "Net", "Net", "Ports", "System"}));
   const TDevice* display = x.Find("Intel(R) 82815 Graphics Controller");
   ASSERT_NE(display, nullptr);
   EXPECT_EQ(display->ClassDesc, "Cartes graphiques");  // read through the Link value

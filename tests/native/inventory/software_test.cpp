@@ -72,7 +72,7 @@ TEST(InstallDate, ShortDateFollowsTheUserPicture) {
       {"yyyy-MM-dd", "2005-01-31"},
       {"dd 'de' MM", "31 de 01"},
       {"M/d/y", "1/31/5"},
-      {"dd''MM", "3101"},  // an empty quoted text
+      {"dd''MM", "31'01"},  // two quotes make one
   };
   for (const auto& c : kCases) {
     locale.Values["LOCALE_SSHORTDATE"] = c.Picture;

@@ -211,14 +211,15 @@ TEST(PhysicalMemory, RegionsOverlayAndUncoveredBytesReadAsZero) {
 }
 
 TEST(SmbiosDump, EntryPointAtF0000AndTableWhereItsAddressSays) {
-  std::vector<uint8_t> file(0x20, 0);
+  std::vector<uint8_t> file(0x26, 0);  // the entry point, then the 6-byte table at 20h
   const char anchor[] = "_SM_";
   std::copy(anchor, anchor + 4, file.begin());
   file[5] = 0x1F;
   file[0x10] = '_'; file[0x11] = 'D'; file[0x12] = 'M'; file[0x13] = 'I'; file[0x14] = '_';
   file[0x16] = 4;     // table length
   file[0x18] = 0x20;  // table address
-  file.insert(file.end(), {0x7F, 0x04, 0x00, 0x00, 0x00, 0x00});
+  file[0x20] = 0x7F;
+  file[0x21] = 0x04;
   PhysicalMemoryImage mem;
   AddSmbiosDump(mem, file, "smbios.bin");
   EXPECT_EQ((*mem.Read(0xF0000, 4))[0], '_');

@@ -53,6 +53,30 @@ TEST_F(GuiFixture, StartUpStateAndLayout) {
   EXPECT_EQ(GetMenuState(bar, static_cast<UINT>(ActionId::Stop), MF_BYCOMMAND) & MF_GRAYED, static_cast<UINT>(MF_GRAYED));
   EXPECT_EQ(window->SplitterPosition(), 230);
   EXPECT_TRUE(dialogs.Errors.empty());
+
+  // Measured sizes: the status bar 19 pixels with its borders, category rows 16.
+  RECT sb, row0 = {}, row1 = {};
+  GetWindowRect(window->StatusBar(), &sb);
+  EXPECT_EQ(sb.bottom - sb.top, 19);
+  row0.left = row1.left = LVIR_BOUNDS;
+  SendMessageW(window->CategoryList(), LVM_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&row0));
+  SendMessageW(window->CategoryList(), LVM_GETITEMRECT, 1, reinterpret_cast<LPARAM>(&row1));
+  EXPECT_EQ(row0.bottom - row0.top, 16);
+  EXPECT_EQ(row1.top - row0.top, 16);
+}
+
+TEST_F(GuiFixture, ALineLongerThanThePaneWraps) {
+  Start(L"wrap");
+  HWND log = window->Log().Handle();
+  const LRESULT before = SendMessageW(log, EM_GETLINECOUNT, 0, 0);
+  std::string path = "C:\\";
+  while (path.size() < 600) path += "un dossier au nom assez long\\";
+  window->Log().AddLogLine(2, path, 0);
+  RECT pane;
+  GetClientRect(log, &pane);
+  ASSERT_GT(pane.right, 0);
+  // One logical line more, shown on several display lines.
+  EXPECT_GT(SendMessageW(log, EM_GETLINECOUNT, 0, 0), before + 2);
 }
 
 TEST_F(GuiFixture, RunWritesTheTickedSectionsAndGovernsTheActions) {
@@ -297,6 +321,74 @@ TEST_F(GuiFixture, SettingsWrittenAtCloseAndRestoredAtStart) {
   GetWindowRect(window->Handle(), &r);
   EXPECT_EQ(r.right - r.left, 800);
   EXPECT_EQ(window->SplitterPosition(), 300);
+}
+
+TEST_F(GuiFixture, LogOffAsksTheSaveQuestionAndStoresTheSettings) {
+  Start(L"endsession");
+  const std::wstring ini = window->IniFileName();
+  TickOnly({kCatRootFolders});
+  ASSERT_TRUE(RunAndWait());
+  {  // "Annuler" keeps the session: the window answers no and stays.
+    ConfirmClicker click(IDCANCEL);
+    EXPECT_EQ(SendMessageW(window->Handle(), WM_QUERYENDSESSION, 0, 0), FALSE);
+    EXPECT_TRUE(click.Clicked);
+  }
+  wchar_t v[64] = {};
+  GetPrivateProfileStringW(L"TfmMain", L"OvcSplitter1.Position", L"", v, 64, ini.c_str());
+  EXPECT_STREQ(v, L"");
+  {  // "&Non": the session may end; the splitter is stored, then the bounds at its end.
+    ConfirmClicker click(IDNO);
+    EXPECT_EQ(SendMessageW(window->Handle(), WM_QUERYENDSESSION, 0, 0), TRUE);
+    EXPECT_TRUE(click.Clicked);
+  }
+  GetPrivateProfileStringW(L"TfmMain", L"OvcSplitter1.Position", L"", v, 64, ini.c_str());
+  EXPECT_STREQ(v, L"230");
+  SendMessageW(window->Handle(), WM_ENDSESSION, TRUE, 0);
+  GetPrivateProfileStringW(L"FormsSizeAndPos", L"fmMain_Width", L"", v, 64, ini.c_str());
+  EXPECT_STREQ(v, L"636");
+}
+
+TEST_F(GuiFixture, ClosedWhileMinimisedStoresTheNormalBounds) {
+  Start(L"minimised");
+  const std::wstring ini = window->IniFileName();
+  RECT normal;
+  GetWindowRect(window->Handle(), &normal);
+  ShowWindow(window->Handle(), SW_MINIMIZE);
+  ASSERT_TRUE(PumpUntil([&] { return IsIconic(window->Handle()) != FALSE; }));
+  PostMessageW(window->Handle(), WM_CLOSE, 0, 0);
+  ASSERT_TRUE(PumpUntil([&] { return !IsWindow(window->Handle()); }));
+  const auto value = [&](const wchar_t* key) {
+    return static_cast<int>(GetPrivateProfileIntW(L"FormsSizeAndPos", key, -99999, ini.c_str()));
+  };
+  EXPECT_EQ(value(L"fmMain_Width"), normal.right - normal.left);
+  EXPECT_EQ(value(L"fmMain_Height"), normal.bottom - normal.top);
+  EXPECT_GT(value(L"fmMain_Left"), -1000);
+  EXPECT_GT(value(L"fmMain_Top"), -1000);
+  // and it reopens at that size, not as a strip
+  window.reset();
+  window = std::make_unique<MainWindow>(dialogs, app::StartupOptions{dir + L"kestrova.exe", {}});
+  ASSERT_TRUE(window->Create());
+  RECT r;
+  GetWindowRect(window->Handle(), &r);
+  EXPECT_EQ(r.right - r.left, normal.right - normal.left);
+  EXPECT_EQ(r.bottom - r.top, normal.bottom - normal.top);
+}
+
+TEST_F(GuiFixture, AnEmptyReportSavedAsRtfReopensAsRichText) {
+  Start(L"emptyrtf");
+  SendMessageW(window->Log().Handle(), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L""));
+  const std::wstring path = dir + L"vide.rtf";
+  dialogs.SaveFile = path;
+  Command(ActionId::LogSaveAs);
+  ASSERT_TRUE(PumpUntil([&] { return window->CurrentFileName() == path; }));
+  Command(ActionId::LogNew);
+  ASSERT_TRUE(PumpUntil([&] { return window->CurrentFileName() == L"Nouveau"; }));
+  dialogs.OpenFile = path;
+  Command(ActionId::LogLoad);
+  ASSERT_TRUE(PumpUntil([&] { return window->CurrentFileName() == path; }));
+  const std::wstring text = window->Log().Text();
+  EXPECT_EQ(text.find(L"{\\rtf"), std::wstring::npos) << Utf8(text);
+  EXPECT_TRUE(LogLines().empty() || (LogLines().size() == 1 && LogLines()[0].empty())) << Utf8(text);
 }
 
 TEST_F(GuiFixture, AnUnwritableIniIsReadButLeftUnchanged) {

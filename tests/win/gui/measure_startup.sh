@@ -10,7 +10,7 @@ RUNS=${2:-5}
 WINE=${KESTROVA_WINE:-/usr/lib/wine/wine64}
 WINESERVER=${KESTROVA_WINESERVER:-/usr/lib/wine/wineserver64}
 APP=$BUILD/kestrova.exe
-WAITER=$BUILD/tests/win/gui/kestrova_header_wait.exe
+WAITER=$BUILD/kestrova-watch.exe
 for f in "$APP" "$WAITER"; do [ -f "$f" ] || { echo "measure_startup.sh: $f is missing: build first" >&2; exit 2; }; done
 
 export WINEPREFIX=${KESTROVA_WINEPREFIX:-$BUILD/wineprefix}
@@ -54,7 +54,7 @@ run_once() {
   local out=$work/waiter.out t0 app status=0
   rm -f "$out"
   mkfifo "$work/ready"
-  "$WINE" "$WAITER" >"$work/ready" 2>"$work/waiter.err" &
+  "$WINE" "$WAITER" header >"$work/ready" 2>"$work/waiter.err" &
   local waiter=$!
   read -r -t 30 line <"$work/ready" || { echo "measure_startup.sh: the waiter did not start" >&2; return 1; }
   [ "$line" = $'ready\r' ] || [ "$line" = ready ] || { echo "measure_startup.sh: waiter said '$line'" >&2; return 1; }
