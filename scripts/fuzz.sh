@@ -3,7 +3,7 @@
 # Usage: fuzz.sh BUILD_DIR SECONDS
 set -euo pipefail
 ROOT=$(cd "$(dirname "$0")/.." && pwd)
-BUILD=$1
+BUILD=$(cd "$1" && pwd)
 SECONDS_EACH=${2:-15}
 WORK=$BUILD/fuzz-work
 mkdir -p "$WORK"
