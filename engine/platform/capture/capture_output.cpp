@@ -1,0 +1,106 @@
+#include "engine/platform/capture/capture_output.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <stdexcept>
+#include <sys/stat.h>
+
+#include "engine/core/text.h"
+
+#ifdef _WIN32
+#include <direct.h>
+#endif
+
+namespace kestrova {
+
+namespace {
+bool Unwritable(const std::string& text) {
+  return text.find_first_of(std::string("\r\n\0", 3)) != std::string::npos;
+}
+
+void MakeDirectory(const std::string& path) {
+#ifdef _WIN32
+  const int rc = _mkdir(path.c_str());
+#else
+  const int rc = mkdir(path.c_str(), 0777);
+#endif
+  if (rc != 0 && errno != EEXIST) throw std::runtime_error("cannot create the folder " + path);
+}
+
+// Every directory of `path` from the first, so nested file paths can be written.
+void MakeParents(const std::string& path) {
+  for (size_t i = 1; i < path.size(); ++i)
+    if (path[i] == '/' || path[i] == '\\') MakeDirectory(path.substr(0, i));
+}
+
+void WriteWhole(const std::string& path, const std::string& bytes) {
+  std::FILE* f = std::fopen(path.c_str(), "wb");
+  if (!f) throw std::runtime_error("cannot write " + path);
+  const bool ok = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
+  if (std::fclose(f) != 0 || !ok) throw std::runtime_error("cannot write " + path);
+}
+}  // namespace
+
+CaptureOutput::Section& CaptureOutput::Find(const std::string& name) {
+  for (Section& s : sections_)
+    if (EqualsNoCase(s.Name, name)) return s;
+  sections_.push_back({name, {}});
+  return sections_.back();
+}
+
+bool CaptureOutput::HasSection(const std::string& section) const {
+  for (const Section& s : sections_)
+    if (EqualsNoCase(s.Name, section)) return true;
+  return false;
+}
+
+void CaptureOutput::AddSection(const std::string& section) { Find(section); }
+
+void CaptureOutput::Add(const std::string& section, const std::string& key, const std::string& value) {
+  if (Unwritable(value) || Unwritable(key)) {
+    Note("[" + section + "] " + key + ": a line break in the value; left out");
+    return;
+  }
+  const bool quote = !value.empty() && (value.front() == ' ' || value.front() == '\t' || value.back() == ' ' ||
+                                        value.back() == '\t' || value.front() == '"');
+  Find(section).Lines.push_back(key + "=" + (quote ? "\"" + value + "\"" : value));
+}
+
+void CaptureOutput::AddLine(const std::string& section, const std::string& line) {
+  if (Unwritable(line)) {
+    Note("[" + section + "]: a line break in a line; left out");
+    return;
+  }
+  Find(section).Lines.push_back(line);
+}
+
+void CaptureOutput::SetFile(const std::string& relativePath, std::string bytes) {
+  files_[relativePath] = std::move(bytes);
+}
+
+std::string CaptureOutput::MachineIni() const {
+  std::string out = "; Captured by kestrova-report --capture\r\n";
+  for (const Section& s : sections_) {
+    out += "\r\n[" + s.Name + "]\r\n";
+    for (const std::string& line : s.Lines) out += line + "\r\n";
+  }
+  return out;
+}
+
+void CaptureOutput::WriteFolder(const std::string& folder) const {
+  std::string root = folder;
+  while (root.size() > 1 && (root.back() == '/' || root.back() == '\\')) root.pop_back();
+  MakeParents(root + "/");
+  WriteWhole(root + "/machine.ini", MachineIni());
+  for (const auto& [path, bytes] : files_) {
+    MakeParents(root + "/" + path);
+    WriteWhole(root + "/" + path, bytes);
+  }
+  if (!notes_.empty()) {
+    std::string log;
+    for (const std::string& n : notes_) log += n + "\r\n";
+    WriteWhole(root + "/capture.log", log);
+  }
+}
+
+}  // namespace kestrova

@@ -1,0 +1,48 @@
+#pragma once
+// What a capture writes: the machine.ini sections of every area in the order they were
+// first written, whole files (registry.reg, cpuid.txt, smbios.bin, files/...), and the
+// values the recorded format cannot hold (a line break inside a text), which are listed
+// in capture.log instead of being silently changed.
+#include <cstdint>
+#include <map>
+#include <string>
+#include <vector>
+
+namespace kestrova {
+
+class CaptureOutput {
+ public:
+  // key=value in [section]; a section is created by its first line. Repeated keys are
+  // kept in order (Module=..., Driver=...). A value with blanks at either end, or
+  // starting with a double quote, is written in double quotes so it reads back as it is.
+  // A value with a line break or a NUL cannot be written: it is left out and noted.
+  void Add(const std::string& section, const std::string& key, const std::string& value);
+  // A whole line of a section whose lines are taken as written ([environment]).
+  void AddLine(const std::string& section, const std::string& line);
+  // An empty section (its presence alone means something, e.g. "the call succeeds").
+  void AddSection(const std::string& section);
+  // A file of the folder, by its path relative to the folder ('/' separators).
+  void SetFile(const std::string& relativePath, std::string bytes);
+  void Note(const std::string& text) { notes_.push_back(text); }
+
+  bool HasSection(const std::string& section) const;
+  const std::map<std::string, std::string>& Files() const { return files_; }
+  const std::vector<std::string>& Notes() const { return notes_; }
+  // machine.ini as text (UTF-8, CR LF line ends).
+  std::string MachineIni() const;
+  // Writes machine.ini, every file and (when there are notes) capture.log into `folder`,
+  // creating directories as needed. Throws std::runtime_error naming what failed.
+  void WriteFolder(const std::string& folder) const;
+
+ private:
+  struct Section {
+    std::string Name;
+    std::vector<std::string> Lines;
+  };
+  Section& Find(const std::string& name);
+  std::vector<Section> sections_;
+  std::map<std::string, std::string> files_;
+  std::vector<std::string> notes_;
+};
+
+}  // namespace kestrova
