@@ -15,10 +15,12 @@ std::string RenderText(const std::vector<LogLine>& lines) {
 
 std::vector<LogLine> BuildReport(TSystemInfo* engine, const Platform& platform, const CategoryRows& rows,
                                  const std::string& version,
-                                 const std::vector<SectionWriter>* writers, std::string* error) {
+                                 const std::vector<SectionWriter>* writers, std::string* error,
+                                 std::function<void(const std::string&)> onStatus) {
   MemoryLog log;
   WriteReportHeader(log, version, platform.System->Now(), platform.System->Locale());
   ConsoleRunHost host(rows);
+  host.OnStatus = std::move(onStatus);
   RunFlags flags;
   if (!error) {
     RunAnalysis(engine, log, host, flags, writers);

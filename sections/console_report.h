@@ -1,6 +1,7 @@
 #pragma once
 // The whole report as "Démarrer" writes it, without a window: the header, then the run
 // over the ticked rows. Used by kestrova-report.
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -21,7 +22,11 @@ class ConsoleRunHost : public IRunHost {
   bool IsCategoryTicked(const std::string& caption) const override {
     return kestrova::IsCategoryTicked(rows_, caption);
   }
-  void SetStatusText(const std::string&) override {}
+  // Told every status text: a section's caption when it starts, "" when it ends.
+  std::function<void(const std::string&)> OnStatus;
+  void SetStatusText(const std::string& text) override {
+    if (OnStatus) OnStatus(text);
+  }
   void UpdateActionStates() override {}
   void SetBusyCursor(bool) override {}
 
@@ -33,10 +38,11 @@ class ConsoleRunHost : public IRunHost {
 // `engine` may be null: the report then holds the header and the refusal line. An error
 // that ends the run (as the window shows one in a message box) is passed on; with `error`
 // given it is caught instead, its text stored there, and the lines written until then
-// are returned.
+// are returned. `onStatus`, when given, is told every status text of the run.
 std::vector<LogLine> BuildReport(TSystemInfo* engine, const Platform& platform, const CategoryRows& rows,
                                  const std::string& version,
                                  const std::vector<SectionWriter>* writers = nullptr,
-                                 std::string* error = nullptr);
+                                 std::string* error = nullptr,
+                                 std::function<void(const std::string&)> onStatus = nullptr);
 
 }  // namespace kestrova

@@ -162,9 +162,15 @@ static const uint16_t kCp1252High[32] = {
     0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0, 0x017E, 0x0178};
 
 std::string Cp1252ToUtf8(const std::string& s) {
-  std::string out;
-  for (char ch : s) {
-    unsigned char c = static_cast<unsigned char>(ch);
+  // Most texts are plain ASCII, which is its own UTF-8: copied whole, not character by
+  // character.
+  size_t ascii = 0;
+  while (ascii < s.size() && static_cast<unsigned char>(s[ascii]) < 0x80) ++ascii;
+  if (ascii == s.size()) return s;
+  std::string out(s, 0, ascii);
+  out.reserve(s.size() + (s.size() - ascii) * 2);
+  for (size_t i = ascii; i < s.size(); ++i) {
+    unsigned char c = static_cast<unsigned char>(s[i]);
     uint32_t cp = c;
     if (c >= 0x80 && c < 0xA0) cp = kCp1252High[c - 0x80] ? kCp1252High[c - 0x80] : c;
     AppendUtf8(out, cp);

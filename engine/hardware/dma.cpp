@@ -151,36 +151,47 @@ std::vector<uint8_t> TDMA::ReadBlock(uint64_t a, uint32_t count) const {
 }
 
 std::string TDMA::RawText(uint64_t a, uint64_t* next) const {
-  std::string s;
-  uint64_t p = a;
-  while (InRange(p) && buffer_[p - position_] != 0) {
-    if (s.size() < 255) s += static_cast<char>(buffer_[p - position_]);
-    ++p;
+  if (!InRange(a)) {
+    if (next) *next = a + 1;
+    return {};
   }
-  if (next) *next = p + 1;
-  return s;
+  // One search for the zero byte (or the range end) and one copy of at most 255 bytes.
+  const size_t from = a - position_;
+  const uint8_t* begin = buffer_.data() + from;
+  const size_t left = buffer_.size() - from;
+  const void* zero = std::memchr(begin, 0, left);
+  const size_t n = zero ? static_cast<size_t>(static_cast<const uint8_t*>(zero) - begin) : left;
+  if (next) *next = a + n + 1;
+  return std::string(reinterpret_cast<const char*>(begin), std::min<size_t>(n, 255));
 }
 
 std::string TDMA::ReadText(uint64_t a) const { return Cp1252ToUtf8(RawText(a, nullptr)); }
 
-static std::string TrimControls(const std::string& s) {
-  size_t b = 0, e = s.size();
-  while (b < e && static_cast<unsigned char>(s[b]) <= ' ') ++b;
-  while (e > b && static_cast<unsigned char>(s[e - 1]) <= ' ') --e;
-  return s.substr(b, e - b);
-}
-
 std::string TDMA::ReadString(uint64_t start, unsigned n) const {
   uint64_t p = start;
-  std::string s;
-  // Bounded: each string read moves p past at least its zero byte, and the range end
-  // stops the set.
+  // Bounded: each string passed moves p past at least its zero byte, and the range end
+  // stops the set. Only the n-th is copied.
   for (unsigned i = 0; i < n; ++i) {
     if (!InRange(p)) return {};
-    s = RawText(p, &p);
-    if (s.empty()) return {};
+    const uint8_t* begin = buffer_.data() + (p - position_);
+    const size_t left = buffer_.size() - (p - position_);
+    const void* zero = std::memchr(begin, 0, left);
+    const size_t length = zero ? static_cast<size_t>(static_cast<const uint8_t*>(zero) - begin) : left;
+    if (length == 0) return {};
+    if (i + 1 < n) {
+      p += length + 1;
+      continue;
+    }
+    // At most 255 characters, then the control characters and blanks at both ends go.
+    const uint8_t* b = begin;
+    const uint8_t* e = begin + std::min<size_t>(length, 255);
+    while (b < e && *b <= ' ') ++b;
+    while (e > b && e[-1] <= ' ') --e;
+    std::string text(reinterpret_cast<const char*>(b), static_cast<size_t>(e - b));
+    // Plain ASCII (nearly every table string) is its own UTF-8.
+    return std::all_of(b, e, [](uint8_t c) { return c < 0x80; }) ? text : Cp1252ToUtf8(text);
   }
-  return Cp1252ToUtf8(TrimControls(s));
+  return {};
 }
 
 }  // namespace kestrova

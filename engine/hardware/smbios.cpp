@@ -1,5 +1,7 @@
 #include "engine/hardware/smbios.h"
 
+#include <algorithm>
+#include <cstddef>
 #include <cstring>
 
 #include "engine/core/set_text.h"
@@ -143,6 +145,8 @@ std::vector<TStructureIndexEntry> WalkStructureTable(const TDMA& r, uint32_t sta
                                                      uint32_t maxCount) {
   std::vector<TStructureIndexEntry> index;
   if (!r.InRange(start)) return index;
+  // Room for the usual table at once (each structure takes at least four bytes).
+  index.reserve(std::min<uint32_t>({maxCount, limit / 4 + 1, 128}));
   TStructureIndexEntry current = EntryAt(r, start);
   index.push_back(current);
   bool z = current.Type == 0;
@@ -155,9 +159,26 @@ std::vector<TStructureIndexEntry> WalkStructureTable(const TDMA& r, uint32_t sta
     if (current.Type == 5 && c > 5 && c != 0x20) {
       // Some tables give the memory controller no string set at all.
     } else {
+      // The string set ends at two zero bytes (once a BIOS structure was met, at two zero
+      // bytes followed by a non-zero one); on the buffer directly, byte by byte through
+      // the range checks this loop would be most of the table's cost.
+      const uint8_t* buf = r.Buffer().data();
+      const uint64_t base = r.Position(), end = base + r.Size();
       uint64_t p = strings + 1;
-      while (r.InRange(p)) {
-        if (r.ReadByte(p - 1) == 0 && r.ReadByte(p) == 0 && (!z || r.ReadByte(p + 1) != 0)) break;
+      while (p >= base && p < end) {
+        const uint8_t* q = buf + (p - base);
+        if (*q != 0) {
+          // Neither this position nor the next can end the set (each needs this byte to be
+          // a zero at p or at p-1 + 1): skip to the next zero byte.
+          const void* zero = std::memchr(q, 0, end - p);
+          if (!zero) {
+            p = end;
+            break;
+          }
+          p += static_cast<const uint8_t*>(zero) - q;
+          continue;
+        }
+        if (q[-1] == 0 && (!z || (p + 1 < end && q[1] != 0))) break;
         ++p;
       }
       d = p + 1 - start;
@@ -216,8 +237,15 @@ void DecodeSystem(const Structure& s, TSMBIOSValues& v) {
   v.SystemModel = s.String(0x05);
   v.SystemVersion = s.String(0x06);
   v.SystemSerial = s.String(0x07);
-  if (s.Length() >= 0x18)
-    for (unsigned i = 0; i < 16; ++i) v.SystemUUID += Format("%2.2x", s.Byte(0x08 + i));
+  if (s.Length() >= 0x18) {
+    static const char kHex[] = "0123456789abcdef";
+    v.SystemUUID.reserve(32);
+    for (unsigned i = 0; i < 16; ++i) {
+      const uint8_t b = s.Byte(0x08 + i);
+      v.SystemUUID += kHex[b >> 4];
+      v.SystemUUID += kHex[b & 0x0F];
+    }
+  }
 }
 
 void DecodeMainBoard(const Structure& s, TSMBIOSValues& v) {
@@ -409,17 +437,26 @@ void TSMBIOS::Refresh(int mode) {
   if (mode == 1) {
     TDMA& a = *readerA_;
     if (!a.Read(kFirmwareStart, kFirmwareLength)) return;
-    auto matches = [&](uint32_t at, const char* anchor) {
-      for (size_t i = 0; anchor[i]; ++i)
-        if (a.ReadByte(at + i) != static_cast<uint8_t>(anchor[i])) return false;
-      return true;
+    // The first place of an anchor in the loaded area, found on the buffer directly: a
+    // byte-by-byte search through the range checks would cost more than the whole table.
+    auto find = [&a](const char* anchor, uint32_t* at) {
+      const size_t n = std::strlen(anchor);
+      const uint8_t* begin = a.Buffer().data();
+      const uint8_t* end = begin + a.Buffer().size();
+      for (const uint8_t* p = begin; end - p >= static_cast<ptrdiff_t>(n);) {
+        p = static_cast<const uint8_t*>(std::memchr(p, anchor[0], static_cast<size_t>(end - p) - n + 1));
+        if (!p) return false;
+        if (std::memcmp(p, anchor, n) == 0) {
+          *at = a.Position() + static_cast<uint32_t>(p - begin);
+          return true;
+        }
+        ++p;
+      }
+      return false;
     };
     uint32_t entry = 0;
-    bool found = false;
-    for (uint32_t at = kFirmwareStart; at <= 0xFFFFF && !found; ++at)
-      if (a.ReadByte(at) == '_' && matches(at, "_SM_")) entry = at, found = true;
-    for (uint32_t at = kFirmwareStart; at <= 0xFFFFF && !found; ++at)
-      if (a.ReadByte(at) == '_' && matches(at, "_DMI_")) entry = at - 16, found = true;
+    bool found = find("_SM_", &entry);
+    if (!found && find("_DMI_", &entry)) entry -= 16, found = true;
     if (!found) return;
     v_.EntryPointAddress = entry;
     v_.MajorVersion = a.ReadByte(entry + 6);

@@ -44,6 +44,24 @@ TEST(ConsoleReport, HeaderUsesTheRecordedClockAndLanguage) {
                                  "Moteur d'analyse système non initialisé (analyse impossible)\n");
 }
 
+TEST(ConsoleReport, StatusObserverSeesEachSectionStartAndEndWithoutChangingTheReport) {
+  auto m = LoadRecordedMachine(std::string(KESTROVA_FIXTURES) + "/machines/xp-sp2-p4ht");
+  CategoryRows rows = MakeCategoryRows();
+  UntickAll(rows);
+  for (const char* caption : {kCatLocale, kCatEnvironment, kCatAPM}) rows[*FindCategoryRow(rows, caption)].Ticked = true;
+  testing::EngineOver plain(*m);
+  const std::string expected = RenderText(BuildReport(&plain.Engine, m->View(), rows, "1.1.0.0"));
+  testing::EngineOver observed(*m);
+  Lines statuses;
+  std::string error;
+  auto lines = BuildReport(&observed.Engine, m->View(), rows, "1.1.0.0", nullptr, &error,
+                           [&statuses](const std::string& text) { statuses.push_back(text); });
+  EXPECT_EQ(RenderText(lines), expected);
+  EXPECT_EQ(error, "");
+  // In run order: each ticked section's caption, then the reset that ends it.
+  EXPECT_EQ(statuses, (Lines{kCatLocale, "", kCatAPM, "", kCatEnvironment, ""}));
+}
+
 TEST(RtfEscape, SpecialCharactersCp1252AndBeyond) {
   EXPECT_EQ(RtfEscape("a\\b{c}"), "a\\\\b\\{c\\}");
   EXPECT_EQ(RtfEscape("Début"), "D\\'e9but");

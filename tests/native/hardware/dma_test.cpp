@@ -180,5 +180,33 @@ TEST(DmaReads, StringSetRules) {
   EXPECT_EQ(dma.ReadString(0x2000, 2), "");
 }
 
+TEST(DmaReads, StringTextsTrimmedCutAndConverted) {
+  struct Case {
+    std::string Set;  // the bytes from the string set's start
+    unsigned N;
+    std::string Expected;
+  };
+  const std::string long254 = std::string(254, 'y');
+  const Case kCases[] = {
+      {std::string("\x01\t A b \x1F\0", 8), 1, "A b"},            // controls and blanks at both ends
+      {std::string("\0Later\0", 7), 1, ""},                      // an empty first string ends the set
+      {std::string("a\0\x80\xE9t\xE9\0", 7), 2, "\xE2\x82\xAC\xC3\xA9t\xC3\xA9"},  // cp1252 to UTF-8
+      {std::string("a\0\x81\0", 4), 2, "\xC2\x81"},               // a hole of cp1252 kept as its code
+      {long254 + "z \0", 1, long254 + "z"},                      // 256 bytes: cut at 255, then trimmed
+      {long254 + " z\0", 1, long254},                            // the cut leaves a blank at the end
+      {std::string("x\0y\0z\0", 6), 3, "z"},
+      {std::string("x\0y\0z", 5), 3, "z"},                        // the range ends the last string
+      {std::string("x\0y\0", 4), 3, ""},                          // past the range
+  };
+  for (const Case& c : kCases) {
+    RecordedMachine m;
+    m.PhysicalMemory.AddRegion(0x3000, std::vector<uint8_t>(c.Set.begin(), c.Set.end()));
+    EngineContext ctx = MakeEngineContext(m.View());
+    TDMA dma(ctx);
+    ASSERT_TRUE(dma.Read(0x3000, static_cast<uint32_t>(c.Set.size())));
+    EXPECT_EQ(dma.ReadString(0x3000, c.N), c.Expected) << c.N << " of " << c.Set.size() << " bytes";
+  }
+}
+
 }  // namespace
 }  // namespace kestrova

@@ -8,6 +8,7 @@
 #include <iterator>
 
 #include "engine/core/context.h"
+#include "engine/hardware/dma.h"
 #include "engine/hardware/smbios.h"
 #include "engine/platform/recorded/recorded_machine.h"
 
@@ -225,6 +226,78 @@ TEST(SmbiosBounds, MalformedTablesEndTheWalkCleanly) {
   // Structures running to the very end of the claimed length stop at that length.
   Handmade exact({0x20, 0x04, 0x01, 0x00, 0x00, 0x00, 0x20, 0x04, 0x02, 0x00, 0x00, 0x00}, 6, 10);
   EXPECT_EQ(Types(exact.Refresh()), std::vector<uint8_t>{32});
+}
+
+// The walk as first written, one range-checked byte at a time: the engine's walk skips
+// ahead on the buffer and must find exactly the same structures.
+std::vector<uint32_t> ReferenceWalk(const TDMA& r, uint32_t start, uint32_t limit) {
+  std::vector<uint32_t> at;
+  if (!r.InRange(start)) return at;
+  uint64_t entry = start;
+  at.push_back(start);
+  bool z = r.ReadByte(entry) == 0;
+  uint64_t d = 0;
+  for (;;) {
+    const uint8_t type = r.ReadByte(entry), length = r.ReadByte(entry + 1);
+    if (length < 4) break;
+    d += length;
+    const uint64_t strings = uint64_t{start} + d;
+    const uint8_t c = r.ReadByte(strings);
+    if (!(type == 5 && c > 5 && c != 0x20)) {
+      uint64_t p = strings + 1;
+      while (r.InRange(p)) {
+        if (r.ReadByte(p - 1) == 0 && r.ReadByte(p) == 0 && (!z || r.ReadByte(p + 1) != 0)) break;
+        ++p;
+      }
+      d = p + 1 - start;
+    }
+    if (d >= limit || !r.InRange(uint64_t{start} + d)) break;
+    entry = uint64_t{start} + d;
+    at.push_back(static_cast<uint32_t>(entry));
+    z = z || r.ReadByte(entry) == 0;
+    if (r.ReadByte(entry) == 127) break;
+  }
+  return at;
+}
+
+TEST(SmbiosWalk, SameStructuresAsTheByteByByteWalkOnManyTables) {
+  // Tables built from a few structure shapes (BIOS structures that switch the three-zero
+  // rule on, string-less memory controllers, empty and long string sets, zeros in runs,
+  // tables cut anywhere) and plain noise.
+  uint32_t seed = 12345;
+  auto next = [&seed]() { return seed = seed * 1103515245u + 12345u, (seed >> 16) & 0x7FFF; };
+  int tables = 0, structures = 0;
+  for (int n = 0; n < 600; ++n) {
+    std::vector<uint8_t> t;
+    const int shape = n % 3;
+    while (t.size() < 40 + (next() % 400)) {
+      const uint8_t pick = static_cast<uint8_t>(next() % 6);
+      const uint8_t type = pick == 0 ? 0 : pick == 1 ? 5 : pick == 2 ? 127 : static_cast<uint8_t>(next() % 40);
+      const uint8_t length = static_cast<uint8_t>(shape == 2 ? next() % 12 : 4 + next() % 20);
+      t.push_back(type);
+      t.push_back(length);
+      for (int i = 2; i < length; ++i) t.push_back(static_cast<uint8_t>(shape == 2 ? next() % 3 : next() % 256));
+      for (unsigned k = next() % 4; k > 0; --k) {  // strings, some empty
+        for (unsigned c = next() % 8; c > 0; --c) t.push_back(static_cast<uint8_t>('A' + next() % 26));
+        t.push_back(0);
+      }
+      for (unsigned k = next() % 3; k > 0; --k) t.push_back(0);
+    }
+    t.resize(t.size() - next() % 8);  // cut anywhere
+    RecordedMachine m;
+    m.PhysicalMemory.AddRegion(0x2000, t);
+    EngineContext c = MakeEngineContext(m.View());
+    TDMA r(c);
+    ASSERT_TRUE(r.Read(0x2000, static_cast<uint32_t>(t.size())));
+    for (uint32_t limit : {static_cast<uint32_t>(t.size()), static_cast<uint32_t>(t.size() / 2), 0xFFFFu}) {
+      std::vector<uint32_t> got;
+      for (const auto& e : WalkStructureTable(r, 0x2000, limit, UINT32_MAX)) got.push_back(e.Address);
+      ASSERT_EQ(got, ReferenceWalk(r, 0x2000, limit)) << "table " << n << ", limit " << limit;
+      ++tables;
+      structures += static_cast<int>(got.size());
+    }
+  }
+  EXPECT_GT(structures, tables * 2);  // the tables did hold several structures each
 }
 
 TEST(SmbiosRefresh, OtherModesDecodeWhatReaderBHolds) {
