@@ -189,7 +189,8 @@ std::string TDMA::ReadString(uint64_t start, unsigned n) const {
     while (e > b && e[-1] <= ' ') --e;
     std::string text(reinterpret_cast<const char*>(b), static_cast<size_t>(e - b));
     // Plain ASCII (nearly every table string) is its own UTF-8.
-    return std::all_of(b, e, [](uint8_t c) { return c < 0x80; }) ? text : Cp1252ToUtf8(text);
+    if (std::all_of(b, e, [](uint8_t c) { return c < 0x80; })) return text;
+    return Cp1252ToUtf8(text);
   }
   return {};
 }

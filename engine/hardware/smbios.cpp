@@ -283,7 +283,7 @@ void DecodeProcessor(const Structure& s, TSMBIOSValues& v) {
     p.AssetTag = s.String(0x21);
     p.PartNumber = s.String(0x22);
   }
-  if (Trim(p.Version).empty()) p.Version = Format("Processor_%d", static_cast<int>(v.Processors.size()));
+  if (Trim(p.Version).empty()) p.Version = "Processor_" + std::to_string(v.Processors.size());
   v.Processors.push_back(std::move(p));
 }
 
@@ -321,7 +321,7 @@ void DecodeCache(const Structure& s, TSMBIOSValues& v) {
     c.Type = (type >= 1 && type <= 5) ? Less1(type) : 1;
     c.Associativity = (assoc >= 1 && assoc <= 8) ? Less1(assoc) : 1;
   }
-  if (c.Socket.empty()) c.Socket = Format("Cache_%d", static_cast<int>(v.Caches.size()));
+  if (c.Socket.empty()) c.Socket = "Cache_" + std::to_string(v.Caches.size());
   v.Caches.push_back(std::move(c));
 }
 
@@ -334,7 +334,7 @@ void DecodePort(const Structure& s, TSMBIOSValues& v) {
   p.ExternalConnector = connector(s.Byte(0x07));
   const uint8_t type = s.Byte(0x08);
   p.Type = type == 0xFF ? 34 : (type > 31 ? static_cast<uint8_t>(type - 128) : type);
-  if (p.ExternalDesignator.empty()) p.ExternalDesignator = Format("PortSlot_%d", static_cast<int>(v.Ports.size()));
+  if (p.ExternalDesignator.empty()) p.ExternalDesignator = "PortSlot_" + std::to_string(v.Ports.size());
   v.Ports.push_back(std::move(p));
 }
 
@@ -348,7 +348,7 @@ void DecodeSlot(const Structure& s, TSMBIOSValues& v) {
   slot.CurrentUsage = Less1(s.Byte(0x07));
   slot.SlotLength = Less1(s.Byte(0x08));
   slot.SlotID = s.Word(0x09);
-  if (slot.Designation.empty()) slot.Designation = Format("Slot_%d", static_cast<int>(v.SystemSlots.size()));
+  if (slot.Designation.empty()) slot.Designation = "Slot_" + std::to_string(v.SystemSlots.size());
   v.SystemSlots.push_back(std::move(slot));
 }
 
