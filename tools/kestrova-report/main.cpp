@@ -248,10 +248,7 @@ int main(int argc, char** argv) {
       WriteErr("kestrova-report: cannot write " + (opt.Output.empty() ? std::string("standard output") : opt.Output) + "\n");
       return 1;
     }
-    if (!runError.empty()) {
-      WriteErr("kestrova-report: the analysis ended on an error: " + runError + "\n");
-      return 1;
-    }
+    // A run that ended on an error is captured all the same: its replay ends on it too.
     if (capture) {
       kestrova::CaptureOutput out;
       capture->Write(out);
@@ -261,6 +258,10 @@ int main(int argc, char** argv) {
         WriteErr("kestrova-report: the capture is incomplete: " + std::string(e.what()) + "\n");
         return 1;
       }
+    }
+    if (!runError.empty()) {
+      WriteErr("kestrova-report: the analysis ended on an error: " + runError + "\n");
+      return 1;
     }
   } catch (const std::exception& e) {
     WriteErr(std::string("kestrova-report: ") + e.what() + "\n");
