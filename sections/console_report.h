@@ -38,11 +38,12 @@ class ConsoleRunHost : public IRunHost {
 // `engine` may be null: the report then holds the header and the refusal line. An error
 // that ends the run (as the window shows one in a message box) is passed on; with `error`
 // given it is caught instead, its text stored there, and the lines written until then
-// are returned. `onStatus`, when given, is told every status text of the run.
+// are returned. With `privateValues`, personal values are replaced by placeholders.
+// `onStatus`, when given, is told every status text of the run.
 std::vector<LogLine> BuildReport(TSystemInfo* engine, const Platform& platform, const CategoryRows& rows,
                                  const std::string& version,
                                  const std::vector<SectionWriter>* writers = nullptr,
-                                 std::string* error = nullptr,
+                                 std::string* error = nullptr, bool privateValues = false,
                                  std::function<void(const std::string&)> onStatus = nullptr);
 
 }  // namespace kestrova

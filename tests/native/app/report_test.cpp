@@ -54,7 +54,7 @@ TEST(ConsoleReport, StatusObserverSeesEachSectionStartAndEndWithoutChangingTheRe
   testing::EngineOver observed(*m);
   Lines statuses;
   std::string error;
-  auto lines = BuildReport(&observed.Engine, m->View(), rows, "1.1.0.0", nullptr, &error,
+  auto lines = BuildReport(&observed.Engine, m->View(), rows, "1.1.0.0", nullptr, &error, false,
                            [&statuses](const std::string& text) { statuses.push_back(text); });
   EXPECT_EQ(RenderText(lines), expected);
   EXPECT_EQ(error, "");
