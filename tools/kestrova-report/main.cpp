@@ -1,6 +1,7 @@
 // kestrova-report: the console companion. Runs the same analysis as the window's
 // "Démarrer" over this machine (Windows) or a recorded one (--machine DIR, on any system)
-// and writes the report as plain text (each log line as the log holds it) or as RTF.
+// and writes the report as plain text (each log line as the log holds it) or as RTF, or
+// refreshes every information object of the engine and writes its tagged document.
 #include <algorithm>
 #include <cstdio>
 #include <memory>
@@ -25,9 +26,11 @@
 namespace {
 
 const char* const kUsage =
-    "usage: kestrova-report [--format text|rtf] [--only CAPTION]... [--machine DIR] [--output FILE]\n"
-    "  --format text|rtf  plain text, one log line per line (the default), or RTF as the\n"
-    "                     window saves it\n"
+    "usage: kestrova-report [--format text|rtf|xml] [--only CAPTION]... [--machine DIR] [--output FILE]\n"
+    "  --format text|rtf|xml\n"
+    "                     plain text, one log line per line (the default), RTF as the\n"
+    "                     window saves it, or the engine's whole tagged document (every\n"
+    "                     information object refreshed; --only does not apply)\n"
     "  --only CAPTION     tick only this category (repeatable; captions as in the window's\n"
     "                     list, e.g. \"Répertoires de c:\\\"); by default all are ticked\n"
     "  --machine DIR      replay a recorded machine instead of reading this one\n"
@@ -162,8 +165,9 @@ Options ParseArguments(const std::vector<std::string>& args) {
     else if (a == "--output") opt.Output = value();
     else throw UsageError("unknown argument '" + a + "'");
   }
-  if (opt.Format != "text" && opt.Format != "rtf")
-    throw UsageError("--format takes text or rtf, not '" + opt.Format + "'");
+  if (opt.Format != "text" && opt.Format != "rtf" && opt.Format != "xml")
+    throw UsageError("--format takes text, rtf or xml, not '" + opt.Format + "'");
+  if (opt.Format == "xml" && !opt.Only.empty()) throw UsageError("--only does not apply to --format xml");
   return opt;
 }
 
@@ -223,6 +227,19 @@ int main(int argc, char** argv) {
     kestrova::Platform platform = host->View();
     kestrova::EngineContext ctx = kestrova::MakeEngineContext(platform);
     kestrova::TSystemInfo engine(ctx);
+    if (opt.Format == "xml") {
+      // A member that cannot be read keeps what it read: the document is written whole,
+      // and the failures are told after it.
+      const std::vector<std::string> errors = engine.RefreshAll();
+      kestrova::ReportLines document;
+      engine.WriteReport(document);
+      if (!WriteAll(opt.Output, kestrova::ReportDocumentText(document))) {
+        WriteErr("kestrova-report: cannot write " + (opt.Output.empty() ? std::string("standard output") : opt.Output) + "\n");
+        return 1;
+      }
+      for (const std::string& e : errors) WriteErr("kestrova-report: refresh failed: " + e + "\n");
+      return errors.empty() ? 0 : 1;
+    }
     // An error that ends the run keeps the lines written before it, as the window does.
     std::string runError;
     auto lines = kestrova::BuildReport(&engine, platform, rows, KESTROVA_FILE_VERSION_TEXT, nullptr, &runError);
