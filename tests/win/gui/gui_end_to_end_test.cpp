@@ -50,7 +50,7 @@ TEST_F(GuiFixture, EveryCategoryRunsAndTheReportComesBackFromItsRtf) {
   const std::vector<std::string> lines = LogLines();
   const std::wstring text = window->Log().Text();
   {
-    std::ofstream out(std::string(outDir) + "/window.txt", std::ios::binary);
+    std::ofstream out(Utf8(HostFolder(outDir) + L"window.txt").c_str(), std::ios::binary);
     for (const std::string& line : lines) out << line << '\n';
     ASSERT_TRUE(out.good());
   }

@@ -183,14 +183,14 @@ def main():
                 fault(f"soffice: status {conv.returncode}: {conv.stderr.decode(errors='replace')[-500:]}")
             else:
                 with open(converted, encoding="utf-8-sig") as f:
-                    text = [l.rstrip("\r") for l in f.read().split("\n")]
+                    text = [l.rstrip() for l in f.read().split("\n")]
                 # Every line of the window, in order, in the converted document.
                 pos, missing = 0, []
                 for line in window:
                     if not line.strip():
                         continue
                     try:
-                        pos = text.index(line, pos) + 1
+                        pos = text.index(line.rstrip(), pos) + 1
                     except ValueError:
                         missing.append(line)
                 if missing:
