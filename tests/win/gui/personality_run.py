@@ -57,7 +57,8 @@ def section(lines, heading):
         return None
     start = lines.index(heading) + 1
     end = lines.index("", start) if "" in lines[start:] else len(lines)
-    return lines[start:end]
+    # Item lines read " - text" in the text rendering: the text alone.
+    return [l[3:] if l.startswith(" - ") else l for l in lines[start:end]]
 
 
 def check_report(label, lines, winver, expected):
@@ -77,7 +78,7 @@ def check_report(label, lines, winver, expected):
     if usb is not None:
         if winver == "nt40" and usb[:1] != [USB_NT4]:
             fault(f"{label}: the USB section does not open with the NT 4 line: {usb[:2]}")
-        if winver != "nt40" and USB_NT4 in lines:
+        if winver != "nt40" and USB_NT4 in usb:
             fault(f"{label}: the NT 4 USB line under {winver}")
         if not any(l.startswith("Nb d'équipements USB detectés : ") for l in usb):
             fault(f"{label}: no USB device count: {usb[:3]}")
