@@ -146,7 +146,8 @@ void CapturingNetwork::Write(CaptureOutput& out) const {
     for (size_t i = 0; i < decoded.size(); ++i) {
       const DecodedAdapter& d = decoded[i];
       std::string name = i < names.size() ? names[i] : "";
-      if (name.empty() || Trim(name) != name) name = Format("adapter %zu", i + 1);
+      const bool plain = std::none_of(name.begin(), name.end(), [](char c) { return static_cast<unsigned char>(c) < 0x20; });
+      if (name.empty() || Trim(name) != name || !plain) name = Format("adapter %zu", i + 1);
       const std::string section = "adapter:" + Cp1252ToUtf8(name);
       if (out.HasSection(section)) {
         out.Note(section + ": two adapter records of one name; the second is left out");
@@ -161,7 +162,10 @@ void CapturingNetwork::Write(CaptureOutput& out) const {
           {"IpAddresses", d.IpAddressList}, {"Gateways", d.GatewayList}, {"DhcpServer", d.DhcpServer},
           {"PrimaryWins", d.PrimaryWinsServer}, {"SecondaryWins", d.SecondaryWinsServer}};
       for (const auto& c : chains) {
-        if (!ChainWritable(c.Chain)) out.Note(section + " " + c.Key + ": an address with ',' or '/' cannot be listed");
+        if (!ChainWritable(c.Chain)) {
+          out.Note(section + " " + c.Key + ": an address with ',' or '/' cannot be listed; left out");
+          continue;
+        }
         out.Add(section, c.Key, Chain(c.Chain));
       }
     }
@@ -172,8 +176,13 @@ void CapturingNetwork::Write(CaptureOutput& out) const {
       out.Add("ipparams", "DomainName", Cp1252ToUtf8(p->DomainName));
       out.Add("ipparams", "ScopeId", Cp1252ToUtf8(p->ScopeId));
       std::string list;
-      for (size_t i = 0; i < p->DnsServers.size(); ++i) list += (i ? "," : "") + p->DnsServers[i];
-      out.Add("ipparams", "DnsServers", list);
+      bool listable = true;
+      for (size_t i = 0; i < p->DnsServers.size(); ++i) {
+        listable &= p->DnsServers[i].find(',') == std::string::npos && Trim(p->DnsServers[i]) == p->DnsServers[i];
+        list += (i ? "," : "") + p->DnsServers[i];
+      }
+      if (listable) out.Add("ipparams", "DnsServers", list);
+      else out.Note("a DNS server with a comma or blanks at its ends cannot be listed; left out");
       if (p->CurrentDnsServer) {
         // The current server as an index into the chain: its first element of that address.
         size_t index = p->DnsServers.size();

@@ -5,6 +5,7 @@
 
 #include "engine/core/text.h"
 #include "engine/inventory/native_lists.h"
+#include "engine/platform/recorded/recorded_processes.h"
 
 namespace kestrova {
 
@@ -17,6 +18,13 @@ uint64_t Le(const std::vector<uint8_t>& b, size_t at, size_t width) {
 }
 
 bool Listable(const std::string& field) { return field.find(',') == std::string::npos && Trim(field) == field; }
+
+// The SID as a recording writes it, when that text reads back as the same bytes.
+std::optional<std::string> SidText(const std::vector<uint8_t>& sid) {
+  const std::string text = SidToText(sid);
+  if (text.empty() || SidFromText(text) != sid) return std::nullopt;
+  return text;
+}
 
 std::string Numbers(const uint64_t* values, size_t count) {
   std::string out;
@@ -63,8 +71,7 @@ std::optional<ProcessDetails> CapturingProcesses::OpenProcessDetails(uint32_t pi
 
 AccountLookup CapturingProcesses::LookupAccount(const std::vector<uint8_t>& sid) {
   AccountLookup answer = inner_.LookupAccount(sid);
-  const std::string text = SidToText(sid);
-  if (!text.empty()) accounts_[text] = answer;
+  if (auto text = SidText(sid)) accounts_[*text] = answer;
   return answer;
 }
 
@@ -177,7 +184,9 @@ void CapturingProcesses::WriteProcesses(CaptureOutput& out) const {
     const int32_t priority = n ? n->BasePriority : t->PriorityClassBase;
     if (priority < 0 || priority > 31) out.Note(section + ": a priority out of 0..31 is cut");
     out.Add(section, "Priority", std::to_string(std::min(std::max(priority, 0), 31)));
-    out.Add(section, "Threads", std::to_string(n ? n->ThreadCount : t->ThreadCount));
+    const uint32_t threadCount = n ? n->ThreadCount : t->ThreadCount;
+    if (threadCount > 4096) out.Note(section + ": more than 4096 threads are cut");
+    out.Add(section, "Threads", std::to_string(std::min<uint32_t>(threadCount, 4096)));
     if (t) {
       out.Add(section, "Usage", std::to_string(t->Usage));
       out.Add(section, "ModuleID", std::to_string(t->ModuleID));
@@ -226,12 +235,27 @@ void CapturingProcesses::WriteProcesses(CaptureOutput& out) const {
     }
     if (d != details_.end() && d->second) {
       const ProcessDetails& det = *d->second;
-      if (!det.UserSid.empty()) out.Add(section, "User", SidToText(det.UserSid));
+      if (!det.UserSid.empty()) {
+        if (auto text = SidText(det.UserSid)) out.Add(section, "User", *text);
+        else out.Note(section + ": a user SID a recording cannot write; left out");
+      }
       std::string groups, privileges;
-      for (const auto& g : det.GroupSids) groups += (groups.empty() ? "" : ",") + SidToText(g);
+      size_t groupCount = 0, privilegeCount = 0;  // a record lists 64 of each at most
+      for (const auto& g : det.GroupSids) {
+        if (groupCount == 64) {
+          out.Note(section + ": more than 64 groups are cut");
+          break;
+        }
+        if (auto text = SidText(g)) groups += (groupCount++ ? "," : "") + *text;
+        else out.Note(section + ": a group SID a recording cannot write; left out");
+      }
       for (const auto& p : det.Privileges) {
-        if (!Listable(p)) continue;
-        privileges += (privileges.empty() ? "" : ",") + p;
+        if (!Listable(p) || p.empty()) continue;
+        if (privilegeCount == 64) {
+          out.Note(section + ": more than 64 privileges are cut");
+          break;
+        }
+        privileges += (privilegeCount++ ? "," : "") + p;
       }
       if (!groups.empty()) out.Add(section, "Groups", groups);
       if (!privileges.empty()) out.Add(section, "Privileges", privileges);
