@@ -27,6 +27,9 @@ else
 fi
 export WINEDLLOVERRIDES="winealsa.drv,winepulse.drv,wineoss.drv=d;mscoree,mshtml="
 [ -f "$WINEPREFIX/system.reg" ] || "$WINE" wineboot -i >/dev/null 2>&1
+# Caption buttons need Marlett, which this Wine only finds in the prefix's Fonts folder.
+marlett=/usr/share/wine/fonts/marlett.ttf
+[ -f "$marlett" ] && [ ! -f "$WINEPREFIX/drive_c/windows/Fonts/marlett.ttf" ] && cp "$marlett" "$WINEPREFIX/drive_c/windows/Fonts/"
 "$WINE" reg add 'HKCU\Software\Wine' /v Version /d winxp /f >/dev/null 2>&1
 
 if [ -n "${DISPLAY:-}" ]; then

@@ -104,6 +104,10 @@ if [ ! -f "$prefix/system.reg" ]; then
   mv "$fresh" "$prefix"
   echo "wine-run.sh: created $prefix in $((($(date +%s%N) - started) / 1000000)) ms" >&2
 fi
+# This Wine does not load the fonts of its own data folder, so window captions would draw
+# their buttons as the letters "0 1 r": Marlett goes where it does look, the prefix's Fonts.
+marlett=/usr/share/wine/fonts/marlett.ttf
+[ -f "$marlett" ] && [ ! -f "$prefix/drive_c/windows/Fonts/marlett.ttf" ] && cp "$marlett" "$prefix/drive_c/windows/Fonts/"
 [ "$prepare_only" = 1 ] && exit 0
 
 # --- a server of our own for the whole run (a stale one from a killed run goes first).

@@ -10,6 +10,7 @@
 
 #include "engine/core/context.h"
 #include "engine/core/system_info.h"
+#include "engine/platform/capture/capturing_platform.h"
 #include "engine/platform/recorded/recorded_machine.h"
 #include "sections/category_list.h"
 #include "sections/console_report.h"
@@ -25,19 +26,23 @@
 namespace {
 
 const char* const kUsage =
-    "usage: kestrova-report [--format text|rtf] [--only CAPTION]... [--machine DIR] [--output FILE]\n"
+    "usage: kestrova-report [--format text|rtf] [--only CAPTION]... [--machine DIR] [--capture DIR]\n"
+    "                       [--output FILE]\n"
     "  --format text|rtf  plain text, one log line per line (the default), or RTF as the\n"
     "                     window saves it\n"
     "  --only CAPTION     tick only this category (repeatable; captions as in the window's\n"
     "                     list, e.g. \"Répertoires de c:\\\"); by default all are ticked\n"
     "  --machine DIR      replay a recorded machine instead of reading this one\n"
+    "  --capture DIR      also write the machine the report read (this one, or the one of\n"
+    "                     --machine) as a recorded machine into DIR, a new or empty folder;\n"
+    "                     --machine DIR replays it anywhere (every category is run)\n"
     "  --output FILE      write the report to FILE instead of standard output\n"
     "  --help             show this text\n";
 
 struct Options {
   std::string Format = "text";
   std::vector<std::string> Only;
-  std::string Machine, Output;
+  std::string Machine, Output, Capture;
   bool Help = false;
 };
 
@@ -160,8 +165,11 @@ Options ParseArguments(const std::vector<std::string>& args) {
     else if (a == "--only") opt.Only.push_back(value());
     else if (a == "--machine") opt.Machine = value();
     else if (a == "--output") opt.Output = value();
+    else if (a == "--capture") opt.Capture = value();
     else throw UsageError("unknown argument '" + a + "'");
   }
+  if (!opt.Capture.empty() && !opt.Only.empty())
+    throw UsageError("--capture runs every category: it cannot be combined with --only");
   if (opt.Format != "text" && opt.Format != "rtf")
     throw UsageError("--format takes text or rtf, not '" + opt.Format + "'");
   return opt;
@@ -221,6 +229,15 @@ int main(int argc, char** argv) {
 #endif
     }
     kestrova::Platform platform = host->View();
+    std::unique_ptr<kestrova::CapturingPlatform> capture;
+    if (!opt.Capture.empty()) {
+      if (!kestrova::IsNewOrEmptyFolder(AnsiPath(opt.Capture))) {
+        WriteErr("kestrova-report: the capture folder " + opt.Capture + " is not empty; give a new or empty folder\n");
+        return 2;
+      }
+      capture = std::make_unique<kestrova::CapturingPlatform>(platform);
+      platform = capture->View();
+    }
     kestrova::EngineContext ctx = kestrova::MakeEngineContext(platform);
     kestrova::TSystemInfo engine(ctx);
     // An error that ends the run keeps the lines written before it, as the window does.
@@ -234,6 +251,16 @@ int main(int argc, char** argv) {
     if (!runError.empty()) {
       WriteErr("kestrova-report: the analysis ended on an error: " + runError + "\n");
       return 1;
+    }
+    if (capture) {
+      kestrova::CaptureOutput out;
+      capture->Write(out);
+      try {
+        out.WriteFolder(AnsiPath(opt.Capture));
+      } catch (const std::exception& e) {
+        WriteErr("kestrova-report: the capture is incomplete: " + std::string(e.what()) + "\n");
+        return 1;
+      }
     }
   } catch (const std::exception& e) {
     WriteErr(std::string("kestrova-report: ") + e.what() + "\n");

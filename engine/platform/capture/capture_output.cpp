@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <stdexcept>
+#include <dirent.h>
 #include <sys/stat.h>
 
 #include "engine/core/text.h"
@@ -34,12 +35,47 @@ void MakeParents(const std::string& path) {
 }
 
 void WriteWhole(const std::string& path, const std::string& bytes) {
-  std::FILE* f = std::fopen(path.c_str(), "wb");
+  const std::string part = path + ".part";
+  std::FILE* f = std::fopen(part.c_str(), "wb");
   if (!f) throw std::runtime_error("cannot write " + path);
   const bool ok = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
-  if (std::fclose(f) != 0 || !ok) throw std::runtime_error("cannot write " + path);
+  if (std::fclose(f) != 0 || !ok || std::rename(part.c_str(), path.c_str()) != 0) {
+    std::remove(part.c_str());
+    throw std::runtime_error("cannot write " + path);
+  }
+}
+
+// A relative path that stays inside the folder: no empty, "." or ".." component, no
+// drive or root.
+bool Contained(const std::string& relative) {
+  if (relative.empty() || relative[0] == '/' || relative[0] == '\\' || relative.find(':') != std::string::npos)
+    return false;
+  size_t start = 0;
+  while (start <= relative.size()) {
+    size_t end = relative.find_first_of("/\\", start);
+    if (end == std::string::npos) end = relative.size();
+    const std::string part = relative.substr(start, end - start);
+    if (part.empty() || part == "." || part == "..") return false;
+    start = end + 1;
+  }
+  return true;
 }
 }  // namespace
+
+bool IsNewOrEmptyFolder(const std::string& folder) {
+  struct stat st;
+  if (stat(folder.c_str(), &st) != 0) return true;
+  if (!S_ISDIR(st.st_mode)) return false;
+  DIR* d = opendir(folder.c_str());
+  if (!d) return false;
+  bool empty = true;
+  while (dirent* e = readdir(d)) {
+    const std::string n = e->d_name;
+    if (n != "." && n != "..") empty = false;
+  }
+  closedir(d);
+  return empty;
+}
 
 CaptureOutput::Section& CaptureOutput::Find(const std::string& name) {
   for (Section& s : sections_)
@@ -78,6 +114,8 @@ void CaptureOutput::SetFile(const std::string& relativePath, std::string bytes) 
   files_[relativePath] = std::move(bytes);
 }
 
+void CaptureOutput::SetDirectory(const std::string& relativePath) { directories_.push_back(relativePath); }
+
 std::string CaptureOutput::MachineIni() const {
   std::string out = "; Captured by kestrova-report --capture\r\n";
   for (const Section& s : sections_) {
@@ -90,8 +128,14 @@ std::string CaptureOutput::MachineIni() const {
 void CaptureOutput::WriteFolder(const std::string& folder) const {
   std::string root = folder;
   while (root.size() > 1 && (root.back() == '/' || root.back() == '\\')) root.pop_back();
+  if (!IsNewOrEmptyFolder(root)) throw std::runtime_error("the folder " + folder + " is not empty");
+  for (const std::string& dir : directories_)
+    if (!Contained(dir)) throw std::runtime_error("a folder outside the capture: " + dir);
+  for (const auto& file : files_)
+    if (!Contained(file.first)) throw std::runtime_error("a file outside the capture: " + file.first);
   MakeParents(root + "/");
   WriteWhole(root + "/machine.ini", MachineIni());
+  for (const std::string& dir : directories_) MakeParents(root + "/" + dir + "/");
   for (const auto& [path, bytes] : files_) {
     MakeParents(root + "/" + path);
     WriteWhole(root + "/" + path, bytes);

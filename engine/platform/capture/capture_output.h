@@ -10,6 +10,9 @@
 
 namespace kestrova {
 
+// The folder does not exist, or is an empty folder.
+bool IsNewOrEmptyFolder(const std::string& folder);
+
 class CaptureOutput {
  public:
   // key=value in [section]; a section is created by its first line. Repeated keys are
@@ -23,6 +26,8 @@ class CaptureOutput {
   void AddSection(const std::string& section);
   // A file of the folder, by its path relative to the folder ('/' separators).
   void SetFile(const std::string& relativePath, std::string bytes);
+  // A folder of the folder (an empty one stays: a listing shows it).
+  void SetDirectory(const std::string& relativePath);
   void Note(const std::string& text) { notes_.push_back(text); }
 
   bool HasSection(const std::string& section) const;
@@ -31,7 +36,9 @@ class CaptureOutput {
   // machine.ini as text (UTF-8, CR LF line ends).
   std::string MachineIni() const;
   // Writes machine.ini, every file and (when there are notes) capture.log into `folder`,
-  // creating directories as needed. Throws std::runtime_error naming what failed.
+  // creating directories as needed; only inside `folder`, which must be new or empty.
+  // Each file is written whole under a temporary name, then renamed, so none is left
+  // half written. Throws std::runtime_error naming what failed.
   void WriteFolder(const std::string& folder) const;
 
  private:
@@ -42,6 +49,7 @@ class CaptureOutput {
   Section& Find(const std::string& name);
   std::vector<Section> sections_;
   std::map<std::string, std::string> files_;
+  std::vector<std::string> directories_;
   std::vector<std::string> notes_;
 };
 

@@ -53,7 +53,15 @@ std::string CapturingProfileFiles::FolderPath(const std::string& windowsPath) {
 
 void CapturingProfileFiles::Write(CaptureOutput& out) const {
   for (const File& f : files_) {
-    const std::string path = FolderPath(f.Path);
+    std::string path = FolderPath(f.Path);
+    // The spelling the files area already gave this file, or its folder: one entry each.
+    const std::string folder = path.substr(0, path.rfind('/') + 1);
+    for (const auto& written : out.Files()) {
+      if (path.empty()) break;
+      if (EqualsNoCase(written.first, path)) path = written.first;
+      else if (written.first.size() > folder.size() && EqualsNoCase(written.first.substr(0, folder.size()), folder))
+        path = written.first.substr(0, folder.size()) + path.substr(folder.size());
+    }
     if (path.empty()) {
       out.Note("profile file " + f.Path + ": not a path on a drive; left out");
       continue;

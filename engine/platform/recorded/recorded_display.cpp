@@ -30,6 +30,12 @@ int DeviceCapIndex(const std::string& name) {
   return -1;
 }
 
+const char* DeviceCapName(int index) {
+  for (const CapName& c : kCapNames)
+    if (c.Index == index) return c.Name;
+  return nullptr;
+}
+
 std::optional<std::map<int, int32_t>> RecordedDisplay::ScreenCaps(const std::vector<int>& indexes) {
   if (!Caps) return std::nullopt;
   std::map<int, int32_t> out;

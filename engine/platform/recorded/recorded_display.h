@@ -24,6 +24,8 @@ class RecordedDisplay : public IDisplay {
 
 // The GetDeviceCaps index of a name ("HORZRES" -> 8), or -1.
 int DeviceCapIndex(const std::string& name);
+// The name of a GetDeviceCaps index (8 -> "HORZRES"), or null.
+const char* DeviceCapName(int index);
 
 // Applies [devicecaps] or [displaymodes]; false for any other section.
 bool ApplyDisplaySection(RecordedDisplay& display, const IniSection& section, const std::string& file);

@@ -1,6 +1,7 @@
 #include "engine/platform/recorded/recorded_firmware.h"
 
 #include "engine/core/text.h"
+#include "engine/platform/recorded/ini_values.h"
 
 namespace kestrova {
 
@@ -80,6 +81,33 @@ bool RecordedFirmware::RunHidden(const std::string& commandLine, uint32_t /*time
   const uint64_t segmentBase = uint64_t{it->second[3]} << 12;
   out = Bytes(segmentBase, 0x10000);
   out.resize(std::min<size_t>(out.size(), DumpLength));
+  return true;
+}
+
+bool ApplyFirmwareSection(RecordedFirmware& f, const IniSection& s, const std::string& file) {
+  if (!EqualsNoCase(s.Name, "firmware")) return false;
+  for (const IniEntry& e : s.Entries) {
+    auto flag = [&] { return IniUnsigned(e, file, 1) == 1; };
+    if (EqualsNoCase(e.Key, "SectionOpens")) f.SectionOpens = flag();
+    else if (EqualsNoCase(e.Key, "QueryReadable")) f.QueryCallsReadable = flag();
+    else if (EqualsNoCase(e.Key, "ProbeReadable")) f.ProbeCallsReadable = flag();
+    else if (EqualsNoCase(e.Key, "CommandRuns")) f.CommandInterpreterRuns = flag();
+    else if (EqualsNoCase(e.Key, "FileWrites")) f.FileWritesFail = !flag();
+    else if (EqualsNoCase(e.Key, "DumpLength")) f.DumpLength = static_cast<uint32_t>(IniUnsigned(e, file, 0x10000));
+    else if (EqualsNoCase(e.Key, "Unreadable")) {
+      const size_t comma = e.Value.find(',');
+      if (comma == std::string::npos) IniFail(e, file, "Unreadable is ADDRESS,LENGTH: " + e.Value);
+      IniEntry a = e, l = e;
+      a.Value = Trim(e.Value.substr(0, comma));
+      l.Value = Trim(e.Value.substr(comma + 1));
+      const uint64_t from = IniUnsigned(a, file, UINT64_MAX);
+      const uint64_t length = IniUnsigned(l, file, 0xFFFFFFFFu);
+      if (from + length < from) IniFail(e, file, "the range passes the end of the address space: " + e.Value);
+      f.UnreadableRanges.emplace_back(from, from + length);
+    } else {
+      IniFail(e, file, "unknown key '" + e.Key + "' in [firmware]");
+    }
+  }
   return true;
 }
 

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "engine/platform/firmware.h"
+#include "engine/platform/recorded/ini.h"
 #include "engine/platform/recorded/machine_data.h"
 
 namespace kestrova {
@@ -51,5 +52,10 @@ class RecordedFirmware : public IFirmware {
   std::vector<uint8_t> Bytes(uint64_t address, uint32_t length) const;
   const PhysicalMemoryImage& memory_;
 };
+
+// Applies [firmware] (the knobs above: SectionOpens, QueryReadable, ProbeReadable,
+// CommandRuns, FileWrites, DumpLength, and Unreadable=ADDRESS,LENGTH repeated); false for
+// any other section.
+bool ApplyFirmwareSection(RecordedFirmware& firmware, const IniSection& section, const std::string& file);
 
 }  // namespace kestrova

@@ -149,7 +149,10 @@ std::optional<std::vector<DirectoryEntry>> RecordedMachine::ListDirectory(const 
     DirectoryEntry e;
     e.Name = name;
     e.Attributes = Attributes(base + e.Name).value_or(kAttrArchive);
-    if (!(e.Attributes & kAttrDirectory)) e.Size = HostFileSize(HostJoin(host, name));
+    if (!(e.Attributes & kAttrDirectory)) {
+      auto size = SizeOverrides.find(ToUpperAscii(base + e.Name));
+      e.Size = size != SizeOverrides.end() ? size->second : HostFileSize(HostJoin(host, name));
+    }
     out.push_back(e);
   }
   std::sort(out.begin(), out.end(), [](const DirectoryEntry& a, const DirectoryEntry& b) {
@@ -477,6 +480,12 @@ void ApplyLibrary(RecordedMachine& m, const IniReader& r, const IniSection& s, c
 
 }  // namespace
 
+const char* CsidlName(int csidl) {
+  for (const auto& c : kCsidls)
+    if (c.Value == csidl) return c.Name;
+  return nullptr;
+}
+
 std::optional<int> CsidlFromName(const std::string& name) {
   for (const auto& c : kCsidls)
     if (EqualsNoCase(name, c.Name)) return c.Value;
@@ -507,6 +516,11 @@ void ApplyMachineIni(RecordedMachine& m, const std::string& text, const std::str
         if (e.Key.empty()) r.Fail(e, "expected C:\\path=letters in [attributes]");
         m.AttributeOverrides[ToUpperAscii(e.Key)] = AttributeLetters(r, e);
       }
+    } else if (lower == "sizes") {
+      for (const IniEntry& e : s.Entries) {
+        if (e.Key.empty()) r.Fail(e, "expected C:\\path=bytes in [sizes]");
+        m.SizeOverrides[ToUpperAscii(e.Key)] = r.Number(e, ~uint64_t{0});
+      }
     } else if (lower == "shellfolders") {
       for (const IniEntry& e : s.Entries) {
         auto csidl = CsidlFromName(e.Key);
@@ -518,7 +532,8 @@ void ApplyMachineIni(RecordedMachine& m, const std::string& text, const std::str
     } else if (lower == "ras") {
       ApplyKeys(m, r, s, RasKeys());
     } else if (ApplyDisplaySection(m.Display, s, fileName) || ApplyMultimediaSection(m.Multimedia, s, fileName) ||
-               ApplyStatusSection(m.MemoryPower, m.Gate16, s, fileName)) {
+               ApplyStatusSection(m.MemoryPower, m.Gate16, s, fileName) ||
+               ApplyFirmwareSection(m.Firmware, s, fileName)) {
       // display, multimedia, memory, power and the 16-bit gate: handled beside their twins
     } else if (StartsWith(lower, "version:") && s.Name.size() > 8) {
       ApplyVersionResource(m, r, s, s.Name.substr(8));

@@ -61,6 +61,7 @@ class RecordedMachine : public PlatformHost,
   std::map<std::string, RecordedLibrary> Libraries;           // upper-cased name
   std::map<std::string, VersionResource> VersionResources;    // upper-cased path
   std::map<std::string, uint32_t> AttributeOverrides;         // upper-cased path
+  std::map<std::string, uint64_t> SizeOverrides;              // upper-cased path ([sizes])
   std::string FilesRoot;                                      // host folder for C:\ etc.; empty = none
   CpuidTable Cpuid;
   RecordedProcessor Processor{Cpuid};  // answers from Cpuid; [processor] of machine.ini
@@ -132,5 +133,6 @@ void ApplyMachineIni(RecordedMachine& machine, const std::string& text, const st
 
 // CSIDL_* names known to machine.ini's [shellfolders] section.
 std::optional<int> CsidlFromName(const std::string& name);
+const char* CsidlName(int csidl);  // null for a CSIDL the section cannot name
 
 }  // namespace kestrova
