@@ -33,6 +33,8 @@ const std::vector<Action>& Actions() {
       {A::AppHelpReadme,     L"Lisez-moi...",                            &W::ActAppHelpReadmeExecute,     R::ReadmeAtStartup,         0},
       {A::AppAbout,          L"A propos...",                             &W::ActAppAboutExecute,          R::NotRunning,              0},
       {A::AppClose,          L"Quitter",                                 &W::ActAppCloseExecute,          R::NotRunning,              IDI_TB_QUIT},
+      // An option: a ticked menu item, kept in the INI file.
+      {A::AppHidePersonal,   L"Masquer les donn\u00e9es personnelles",   &W::ActAppHidePersonalExecute,   R::NotRunning,              0},
   };
   return kActions;
 }
@@ -49,7 +51,7 @@ const std::vector<MenuLayout>& MainMenuLayout() {
                     A::Separator, A::AppClose}},
       {L"Edition", {A::LogUndo, A::LogCut, A::LogCopy, A::LogPaste, A::Separator}},
       {L"Cat\u00e9gorie", {A::CatSelectAll, A::CatDeselectAll, A::CatInvertSel, A::CatSelectSelected}},
-      {L"Analyse", {A::Start, A::Stop}},
+      {L"Analyse", {A::Start, A::Stop, A::Separator, A::AppHidePersonal}},
       {L"Aide", {A::AppHelpIndex, A::Separator, A::AppHelpReadme, A::Separator, A::AppAbout}},
   };
   return kMenus;

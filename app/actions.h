@@ -12,7 +12,7 @@ class MainWindow;
 enum class ActionId : int {
   LogNew = 1000, LogLoad, LogSave, LogSaveAs, LogPrintPreview, LogPrint, LogCut, LogCopy, LogPaste,
   LogUndo, Start, Stop, CatSelectAll, CatDeselectAll, CatInvertSel, CatSelectSelected, AppHelpIndex,
-  AppHelpReadme, AppAbout, AppClose,
+  AppHelpReadme, AppAbout, AppClose, AppHidePersonal,
   Separator = 0,  // in menu and tool-bar layouts only
 };
 

@@ -12,6 +12,7 @@
 #include "engine/os/shared_routines.h"
 #include "engine/platform/win32/win32_platform.h"
 #include "sections/find_in_log.h"
+#include "sections/private_log.h"
 
 namespace kestrova::app {
 
@@ -170,6 +171,9 @@ void MainWindow::RestoreSettings() {
   if (!storeActive_) return;
   IniProfile ini(iniFileName_);
   if (auto pos = ReadSplitterPosition(ini)) SetSplitterPosition(*pos);
+  hidePersonal_ = ReadHidePersonalData(ini);
+  CheckMenuItem(GetMenu(hwnd_), CommandOf(ActionId::AppHidePersonal),
+                MF_BYCOMMAND | (hidePersonal_ ? MF_CHECKED : MF_UNCHECKED));
 }
 
 void MainWindow::CreateControls() {
@@ -375,7 +379,27 @@ void MainWindow::StartAnalysis() {
       }
     }
   } closeWhenDone{*this};
-  RunAnalysis(engine_.get(), *log_, *this, flags_);
+  // Personal values hidden: the members whose values turn up in other categories are
+  // read first, and every line goes through the filter.
+  PrivateLog hidden(*log_, engine_.get());
+  if (hidePersonal_ && engine_) {
+    try {
+      RefreshPersonalMembers(*engine_);
+    } catch (const std::exception&) {
+      // the run's own refresh meets it again and reports it
+    }
+  }
+  RunAnalysis(engine_.get(), hidePersonal_ ? static_cast<IReportLog&>(hidden) : *log_, *this, flags_);
+}
+
+void MainWindow::ActAppHidePersonalExecute() {
+  hidePersonal_ = !hidePersonal_;
+  CheckMenuItem(GetMenu(hwnd_), CommandOf(ActionId::AppHidePersonal),
+                MF_BYCOMMAND | (hidePersonal_ ? MF_CHECKED : MF_UNCHECKED));
+  if (storeActive_) {
+    IniProfile ini(iniFileName_);
+    SaveHidePersonalData(ini, hidePersonal_);
+  }
 }
 
 void MainWindow::ActStartExecute() { StartAnalysis(); }

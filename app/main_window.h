@@ -74,6 +74,7 @@ class MainWindow : private IRunHost {
   void ActAppHelpReadmeExecute();
   void ActAppAboutExecute();
   void ActAppCloseExecute();
+  void ActAppHidePersonalExecute();
 
  private:
   static LRESULT CALLBACK WndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
@@ -150,7 +151,8 @@ class MainWindow : private IRunHost {
   std::unique_ptr<EngineContext> engineContext_;
   std::unique_ptr<TSystemInfo> engine_;
   RunFlags flags_;
-  bool closePending_ = false;  // a close asked for while a run was going on
+  bool closePending_ = false;
+  bool hidePersonal_ = false;  // "Masquer les données personnelles"  // a close asked for while a run was going on
 
   std::wstring currentFileName_;
   std::array<bool, 64> enabled_{};

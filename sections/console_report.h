@@ -33,10 +33,10 @@ class ConsoleRunHost : public IRunHost {
 // `engine` may be null: the report then holds the header and the refusal line. An error
 // that ends the run (as the window shows one in a message box) is passed on; with `error`
 // given it is caught instead, its text stored there, and the lines written until then
-// are returned.
+// are returned. With `privateValues`, personal values are replaced by placeholders.
 std::vector<LogLine> BuildReport(TSystemInfo* engine, const Platform& platform, const CategoryRows& rows,
                                  const std::string& version,
                                  const std::vector<SectionWriter>* writers = nullptr,
-                                 std::string* error = nullptr);
+                                 std::string* error = nullptr, bool privateValues = false);
 
 }  // namespace kestrova

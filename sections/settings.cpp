@@ -10,6 +10,7 @@ const char* const kBoundsSection = "FormsSizeAndPos";
 const char* const kMainFormName = "fmMain";
 const char* const kStateSection = "TfmMain";
 const char* const kSplitterKey = "OvcSplitter1.Position";
+const char* const kHidePersonalKey = "HidePersonalData";
 
 std::optional<int> ParseProfileInteger(const std::string& text) {
   size_t i = 0;
@@ -84,6 +85,15 @@ std::optional<int> ReadSplitterPosition(const IProfile& ini) {
 
 bool SaveSplitterPosition(IProfile& ini, int position) {
   return ini.Write(kStateSection, kSplitterKey, std::to_string(position));
+}
+
+bool ReadHidePersonalData(const IProfile& ini) {
+  auto text = ini.Read(kStateSection, kHidePersonalKey);
+  return text && *text == "1";
+}
+
+bool SaveHidePersonalData(IProfile& ini, bool hide) {
+  return ini.Write(kStateSection, kHidePersonalKey, hide ? "1" : "0");
 }
 
 }  // namespace kestrova

@@ -55,4 +55,10 @@ FormBounds ApplyFormBounds(FormBounds window, const FormBounds& stored, bool siz
 std::optional<int> ReadSplitterPosition(const IProfile& ini);
 bool SaveSplitterPosition(IProfile& ini, int position);
 
+// The option "Masquer les données personnelles": "1" or "0" under the window's state
+// section; missing or anything else reads as off.
+extern const char* const kHidePersonalKey;  // "HidePersonalData"
+bool ReadHidePersonalData(const IProfile& ini);
+bool SaveHidePersonalData(IProfile& ini, bool hide);
+
 }  // namespace kestrova

@@ -21,13 +21,13 @@
 #include "sections/disk_section.h"
 #include "sections/printers_section.h"
 #include "sections/report_log.h"
+#include "tests/win/test_printer.h"
 #include "tests/win/wine_env.h"
 
 namespace kestrova::wintest {
 namespace {
 
 const char kPrinterName[] = "Kestrova Disques Imprimantes";
-const char kDriverName[] = "Wine PostScript Driver";
 
 class TickAll : public IRunHost {
  public:
@@ -159,87 +159,6 @@ TEST(DisksPrintersOnNT40, DisquesWalksEveryDrive) {
 
 // --- printers --------------------------------------------------------------------------------
 
-void RemovePrinter(const char* name) {
-  PRINTER_DEFAULTSA access = {nullptr, nullptr, PRINTER_ALL_ACCESS};
-  HANDLE h = nullptr;
-  if (!OpenPrinterA(const_cast<char*>(name), &h, &access)) return;
-  DeletePrinter(h);
-  ClosePrinter(h);
-}
-
-// Wine keeps a generic PostScript description as a resource of its winspool.drv (type
-// "PPDFILE", number 1); the driver reads its data file from the driver folder.
-std::string WriteGenericPpd(const std::string& driverDir) {
-  const std::string path = driverDir + "\\generic.ppd";
-  if (GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES) return {};
-  HMODULE spooler = LoadLibraryExA("winspool.drv", nullptr, LOAD_LIBRARY_AS_DATAFILE);
-  if (!spooler) return "winspool.drv cannot be loaded";
-  std::string why;
-  HRSRC res = FindResourceA(spooler, MAKEINTRESOURCEA(1), "PPDFILE");
-  const void* data = res ? LockResource(LoadResource(spooler, res)) : nullptr;
-  const DWORD size = res ? SizeofResource(spooler, res) : 0;
-  HANDLE f = data ? CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr) : INVALID_HANDLE_VALUE;
-  DWORD written = 0;
-  if (!data || f == INVALID_HANDLE_VALUE || !WriteFile(f, data, size, &written, nullptr) || written != size)
-    why = "cannot write " + path;
-  if (f != INVALID_HANDLE_VALUE) CloseHandle(f);
-  FreeLibrary(spooler);
-  return why;
-}
-
-// A printer to FILE:, the default while it exists; removed afterwards so the prefix stays
-// as it was (the window's print tests expect their own printer alone).
-class TestPrinter {
- public:
-  TestPrinter() {
-    char driverDir[MAX_PATH] = {};
-    DWORD needed = 0;
-    if (!GetPrinterDriverDirectoryA(nullptr, nullptr, 1, reinterpret_cast<BYTE*>(driverDir), sizeof driverDir, &needed)) {
-      Why = "GetPrinterDriverDirectoryA failed";
-      return;
-    }
-    Why = WriteGenericPpd(driverDir);
-    if (!Why.empty()) return;
-    std::string driverName = kDriverName, driverFile = "wineps.drv", dataFile = "generic.ppd";
-    DRIVER_INFO_3A driver = {};
-    driver.cVersion = 3;
-    driver.pName = &driverName[0];
-    driver.pDriverPath = &driverFile[0];
-    driver.pDataFile = &dataFile[0];
-    driver.pConfigFile = &driverFile[0];
-    if (!AddPrinterDriverA(nullptr, 3, reinterpret_cast<BYTE*>(&driver))) {
-      Why = "AddPrinterDriverA: error " + std::to_string(GetLastError());
-      return;
-    }
-    RemovePrinter(kPrinterName);  // left behind by an interrupted run
-    std::string name = kPrinterName, port = "FILE:", processor = "WinPrint", datatype = "RAW";
-    PRINTER_INFO_2A info = {};
-    info.pPrinterName = &name[0];
-    info.pPortName = &port[0];
-    info.pDriverName = &driverName[0];
-    info.pPrintProcessor = &processor[0];
-    info.pDatatype = &datatype[0];
-    HANDLE h = AddPrinterA(nullptr, 2, reinterpret_cast<BYTE*>(&info));
-    if (!h) {
-      Why = "AddPrinterA: error " + std::to_string(GetLastError());
-      return;
-    }
-    ClosePrinter(h);
-    installed_ = true;
-    if (!SetDefaultPrinterA(kPrinterName)) Why = "SetDefaultPrinterA: error " + std::to_string(GetLastError());
-  }
-  ~TestPrinter() {
-    if (installed_) RemovePrinter(kPrinterName);
-  }
-  TestPrinter(const TestPrinter&) = delete;
-  TestPrinter& operator=(const TestPrinter&) = delete;
-  bool Ok() const { return installed_ && Why.empty(); }
-  std::string Why;
-
- private:
-  bool installed_ = false;
-};
-
 // The section's lines with the test printer, and what TPrinters read for it.
 struct PrinterCheck {
   SectionRun Run;
@@ -271,7 +190,7 @@ int IndexOf(const std::vector<std::string>& names, const std::string& name) {
 TEST(DisksPrintersOnWinXP, ImprimantesShowsThePrinterAddedToThePrefix) {
   KESTROVA_ONLY_WHEN("KESTROVA_WINVER", "winxp");
   const SectionRun before = RunOne(kPrintersWriter);
-  TestPrinter printer;
+  testing::WinePrinter printer(kPrinterName, "FILE:");
   ASSERT_TRUE(printer.Ok()) << printer.Why;
   const PrinterCheck c = CheckPrinters();
   const int i = IndexOf(c.Names, kPrinterName);
@@ -287,7 +206,7 @@ TEST(DisksPrintersOnWinXP, ImprimantesShowsThePrinterAddedToThePrefix) {
 
 TEST(DisksPrintersOnWin98, ImprimantesListsThePrinterOnItsPort) {
   KESTROVA_ONLY_WHEN("KESTROVA_WINVER", "win98");
-  TestPrinter printer;
+  testing::WinePrinter printer(kPrinterName, "FILE:");
   ASSERT_TRUE(printer.Ok()) << printer.Why;
   const PrinterCheck c = CheckPrinters();
   const int i = IndexOf(c.Names, kPrinterName);
@@ -298,7 +217,7 @@ TEST(DisksPrintersOnWin98, ImprimantesListsThePrinterOnItsPort) {
 
 TEST(DisksPrintersOnNT40, ImprimantesListsThePrinter) {
   KESTROVA_ONLY_WHEN("KESTROVA_WINVER", "nt40");
-  TestPrinter printer;
+  testing::WinePrinter printer(kPrinterName, "FILE:");
   ASSERT_TRUE(printer.Ok()) << printer.Why;
   const PrinterCheck c = CheckPrinters();
   EXPECT_GE(IndexOf(c.Names, kPrinterName), 0);

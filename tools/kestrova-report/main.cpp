@@ -15,6 +15,7 @@
 #include "sections/category_list.h"
 #include "sections/console_report.h"
 #include "sections/program_version.h"
+#include "sections/report_compare.h"
 #include "sections/report_rtf.h"
 #ifdef _WIN32
 #include <windows.h>
@@ -27,7 +28,8 @@ namespace {
 
 const char* const kUsage =
     "usage: kestrova-report [--format text|rtf] [--only CAPTION]... [--machine DIR] [--capture DIR]\n"
-    "                       [--output FILE]\n"
+    "                       [--output FILE] [--private]\n"
+    "       kestrova-report --compare OLD NEW [--all] [--format text|rtf] [--output FILE]\n"
     "  --format text|rtf  plain text, one log line per line (the default), or RTF as the\n"
     "                     window saves it\n"
     "  --only CAPTION     tick only this category (repeatable; captions as in the window's\n"
@@ -37,6 +39,12 @@ const char* const kUsage =
     "                     --machine) as a recorded machine into DIR, a new or empty folder;\n"
     "                     --machine DIR replays it anywhere (every category is run)\n"
     "  --output FILE      write the report to FILE instead of standard output\n"
+    "  --private          personal values (serial numbers, product identifier, MAC and IP\n"
+    "                     addresses, user and computer names...) become placeholders\n"
+    "  --compare OLD NEW  compare two saved reports (text or RTF) or recorded machine\n"
+    "                     folders, category by category; exit 0 same, 1 different,\n"
+    "                     2 bad arguments or unreadable input\n"
+    "  --all              also compare the lines that move with time (clock, free space...)\n"
     "  --help             show this text\n";
 
 struct Options {
@@ -44,6 +52,9 @@ struct Options {
   std::vector<std::string> Only;
   std::string Machine, Output, Capture;
   bool Help = false;
+  bool Private = false;
+  bool All = false;
+  std::vector<std::string> Compare;  // OLD and NEW
 };
 
 class UsageError : public std::runtime_error {
@@ -138,6 +149,10 @@ FILE* OpenForWriting(const std::string& path) {
   if (GetVersion() & 0x80000000) return std::fopen(AnsiPath(path).c_str(), "wb");
   return _wfopen(kestrova::win32::Widen(path).c_str(), L"wb");
 }
+FILE* OpenForReading(const std::string& path) {
+  if (GetVersion() & 0x80000000) return std::fopen(AnsiPath(path).c_str(), "rb");
+  return _wfopen(kestrova::win32::Widen(path).c_str(), L"rb");
+}
 
 #else
 
@@ -148,6 +163,7 @@ bool WriteOut(const std::string& text) {
 }
 void WriteErr(const std::string& text) { std::fwrite(text.data(), 1, text.size(), stderr); }
 FILE* OpenForWriting(const std::string& path) { return std::fopen(path.c_str(), "wb"); }
+FILE* OpenForReading(const std::string& path) { return std::fopen(path.c_str(), "rb"); }
 
 #endif
 
@@ -165,6 +181,12 @@ Options ParseArguments(const std::vector<std::string>& args) {
     else if (a == "--only") opt.Only.push_back(value());
     else if (a == "--machine") opt.Machine = value();
     else if (a == "--output") opt.Output = value();
+    else if (a == "--private") opt.Private = true;
+    else if (a == "--all") opt.All = true;
+    else if (a == "--compare") {
+      opt.Compare.push_back(value());
+      opt.Compare.push_back(value());
+    }
     else if (a == "--capture") opt.Capture = value();
     else throw UsageError("unknown argument '" + a + "'");
   }
@@ -172,6 +194,13 @@ Options ParseArguments(const std::vector<std::string>& args) {
     throw UsageError("--capture runs every category: it cannot be combined with --only");
   if (opt.Format != "text" && opt.Format != "rtf")
     throw UsageError("--format takes text or rtf, not '" + opt.Format + "'");
+  if (!opt.Compare.empty() &&
+      (!opt.Machine.empty() || !opt.Only.empty() || !opt.Capture.empty() || opt.Compare.size() != 2))
+    throw UsageError("--compare takes two reports and goes with neither --machine, --only nor --capture");
+  // The recorded files would still hold every personal value: refused rather than leaked.
+  if (opt.Private && !opt.Capture.empty())
+    throw UsageError("--private cannot be combined with --capture: the captured files keep the personal values");
+  if (opt.All && opt.Compare.empty()) throw UsageError("--all goes with --compare");
   return opt;
 }
 
@@ -195,6 +224,62 @@ bool WriteAll(const std::string& path, const std::string& data) {
   return std::fclose(f) == 0 && ok;
 }
 
+// The report lines of one side of a comparison: a recorded machine folder (one holding
+// machine.ini) is replayed with every category ticked; anything else is read as a saved
+// report. Throws UsageError for what cannot be read.
+std::vector<std::string> ComparedLines(const std::string& path) {
+  if (FILE* ini = OpenForReading(path + "/machine.ini")) {
+    std::fclose(ini);
+    std::unique_ptr<kestrova::PlatformHost> host;
+    try {
+      host = kestrova::LoadRecordedMachine(AnsiPath(path));
+    } catch (const std::exception& e) {
+      throw UsageError("cannot read the recorded machine " + path + ": " + e.what());
+    }
+    kestrova::Platform platform = host->View();
+    kestrova::EngineContext ctx = kestrova::MakeEngineContext(platform);
+    kestrova::TSystemInfo engine(ctx);
+    std::string runError;
+    auto lines = kestrova::BuildReport(&engine, platform, kestrova::MakeCategoryRows(), KESTROVA_FILE_VERSION_TEXT,
+                                       nullptr, &runError);
+    std::vector<std::string> out;
+    for (const auto& l : lines) out.push_back(l.Text);
+    return out;
+  }
+  FILE* f = OpenForReading(path);
+  if (!f) throw UsageError("cannot open " + path);
+  std::string bytes;
+  char buffer[65536];
+  size_t got = 0;
+  while ((got = std::fread(buffer, 1, sizeof buffer, f)) > 0) bytes.append(buffer, got);
+  const bool failed = std::ferror(f) != 0;
+  std::fclose(f);
+  if (failed) throw UsageError("cannot read " + path);
+  std::string why;
+  auto lines = kestrova::ReportLinesFromFile(bytes, &why);
+  if (!lines) throw UsageError(path + ": " + why);
+  return *lines;
+}
+
+int RunComparison(const Options& opt) {
+  std::vector<std::string> before, after;
+  try {
+    before = ComparedLines(opt.Compare[0]);
+    after = ComparedLines(opt.Compare[1]);
+  } catch (const std::exception& e) {
+    WriteErr(std::string("kestrova-report: ") + e.what() + "\n");
+    return 2;
+  }
+  const auto changes = kestrova::CompareReports(before, after, opt.All);
+  const auto lines = kestrova::ComparisonLines(changes);
+  std::string data = opt.Format == "rtf" ? kestrova::RenderRtf(lines) : kestrova::RenderText(lines);
+  if (!WriteAll(opt.Output, data)) {
+    WriteErr("kestrova-report: cannot write " + (opt.Output.empty() ? std::string("standard output") : opt.Output) + "\n");
+    return 2;
+  }
+  return changes.empty() ? 0 : 1;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -207,6 +292,7 @@ int main(int argc, char** argv) {
       return 0;
     }
     rows = TickedRows(opt.Only);
+    if (!opt.Compare.empty()) return RunComparison(opt);
   } catch (const UsageError& e) {
     WriteErr(std::string("kestrova-report: ") + e.what() + "\n" + kUsage);
     return 2;
@@ -242,16 +328,14 @@ int main(int argc, char** argv) {
     kestrova::TSystemInfo engine(ctx);
     // An error that ends the run keeps the lines written before it, as the window does.
     std::string runError;
-    auto lines = kestrova::BuildReport(&engine, platform, rows, KESTROVA_FILE_VERSION_TEXT, nullptr, &runError);
+    auto lines = kestrova::BuildReport(&engine, platform, rows, KESTROVA_FILE_VERSION_TEXT, nullptr, &runError,
+                                      opt.Private);
     std::string data = opt.Format == "rtf" ? kestrova::RenderRtf(lines) : kestrova::RenderText(lines);
     if (!WriteAll(opt.Output, data)) {
       WriteErr("kestrova-report: cannot write " + (opt.Output.empty() ? std::string("standard output") : opt.Output) + "\n");
       return 1;
     }
-    if (!runError.empty()) {
-      WriteErr("kestrova-report: the analysis ended on an error: " + runError + "\n");
-      return 1;
-    }
+    // A run that ended on an error is captured all the same: its replay ends on it too.
     if (capture) {
       kestrova::CaptureOutput out;
       capture->Write(out);
@@ -261,6 +345,10 @@ int main(int argc, char** argv) {
         WriteErr("kestrova-report: the capture is incomplete: " + std::string(e.what()) + "\n");
         return 1;
       }
+    }
+    if (!runError.empty()) {
+      WriteErr("kestrova-report: the analysis ended on an error: " + runError + "\n");
+      return 1;
     }
   } catch (const std::exception& e) {
     WriteErr(std::string("kestrova-report: ") + e.what() + "\n");

@@ -41,12 +41,22 @@ void CapturingMemoryPower::Write(CaptureOutput& out) const {
     out.Add("memory", "AvailVirtual", std::to_string(m->AvailVirtual));
   }
   if (extended_ && !*extended_) out.Add("memory", "ExtendedCallWorks", "0");
+  // A 64-bit process's short record holds 64-bit fields: the replay must not cut them.
+  if (short_) {
+    const MemoryStatusRecord& s = *short_;
+    bool wide = false;
+    for (uint64_t v : {s.TotalPhys, s.AvailPhys, s.TotalPageFile, s.AvailPageFile, s.TotalVirtual, s.AvailVirtual})
+      wide = wide || v > 0xFFFFFFFFu;
+    if (wide) out.Add("memory", "ShortRecordWhole", "1");
+  }
   if (extended_ && *extended_ && short_) {
     auto cut = [](uint64_t v) { return std::min<uint64_t>(v, 0xFFFFFFFFu); };
     const MemoryStatusRecord& e = **extended_;
     const MemoryStatusRecord& s = *short_;
-    if (s.TotalPhys != cut(e.TotalPhys) || s.TotalPageFile != cut(e.TotalPageFile) || s.TotalVirtual != cut(e.TotalVirtual))
-      out.Note("[memory] the short record is not the long one cut to 32 bits; the replay gives the cut one");
+    const bool whole = s.TotalPhys > 0xFFFFFFFFu || s.TotalVirtual > 0xFFFFFFFFu || s.TotalPageFile > 0xFFFFFFFFu;
+    auto same = [&](uint64_t shortValue, uint64_t longValue) { return shortValue == (whole ? longValue : cut(longValue)); };
+    if (!same(s.TotalPhys, e.TotalPhys) || !same(s.TotalPageFile, e.TotalPageFile) || !same(s.TotalVirtual, e.TotalVirtual))
+      out.Note("[memory] the short record is not the long one (cut to 32 bits); the replay gives it from the long one");
   }
   if (power_ && *power_) {
     const PowerStatusRecord& p = **power_;

@@ -16,6 +16,7 @@ uint64_t Cut32(uint64_t v) { return std::min<uint64_t>(v, 0xFFFFFFFFu); }
 
 MemoryStatusRecord RecordedMemoryPower::GlobalMemoryStatus() {
   MemoryStatusRecord r = Memory;
+  if (ShortRecordWhole) return r;
   for (uint64_t* v : {&r.TotalPhys, &r.AvailPhys, &r.TotalPageFile, &r.AvailPageFile, &r.TotalVirtual, &r.AvailVirtual})
     *v = Cut32(*v);
   return r;
@@ -80,7 +81,8 @@ bool ApplyStatusSection(RecordedMemoryPower& mp, RecordedGate16& gate, const Ini
     ApplyTable(s, file, {{"MemoryLoad", u32(m.MemoryLoad)},       {"TotalPhys", u64(m.TotalPhys)},
                          {"AvailPhys", u64(m.AvailPhys)},         {"TotalPageFile", u64(m.TotalPageFile)},
                          {"AvailPageFile", u64(m.AvailPageFile)}, {"TotalVirtual", u64(m.TotalVirtual)},
-                         {"AvailVirtual", u64(m.AvailVirtual)},   {"ExtendedCallWorks", flag(mp.ExtendedCallWorks)}});
+                         {"AvailVirtual", u64(m.AvailVirtual)},   {"ExtendedCallWorks", flag(mp.ExtendedCallWorks)},
+                         {"ShortRecordWhole", flag(mp.ShortRecordWhole)}});
     return true;
   }
   if (name == "power") {

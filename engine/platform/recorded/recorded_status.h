@@ -20,6 +20,7 @@ class RecordedMemoryPower : public IMemoryPower {
   // as the short record does on machines with more than 4 GB.
   MemoryStatusRecord Memory;
   bool ExtendedCallWorks = true;           // GlobalMemoryStatusEx answers
+  bool ShortRecordWhole = false;           // the short record's fields are 64-bit (a 64-bit process)
   std::optional<PowerStatusRecord> Power;  // nullopt: GetSystemPowerStatus fails
 
   MemoryStatusRecord GlobalMemoryStatus() override;

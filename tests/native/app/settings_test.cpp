@@ -111,5 +111,18 @@ TEST(Settings, SplitterPositionWholeNumbersOnly) {
   EXPECT_FALSE(ReadSplitterPosition(ini));
 }
 
+TEST(Settings, HidePersonalDataOnlyWhenOne) {
+  MemoryProfile ini;
+  EXPECT_FALSE(ReadHidePersonalData(ini));
+  ASSERT_TRUE(SaveHidePersonalData(ini, true));
+  EXPECT_EQ(ini.Read("TfmMain", "HidePersonalData"), "1");
+  EXPECT_TRUE(ReadHidePersonalData(ini));
+  ASSERT_TRUE(SaveHidePersonalData(ini, false));
+  EXPECT_EQ(ini.Read("TfmMain", "HidePersonalData"), "0");
+  EXPECT_FALSE(ReadHidePersonalData(ini));
+  ini.Values[{"TfmMain", "HidePersonalData"}] = "yes";
+  EXPECT_FALSE(ReadHidePersonalData(ini));
+}
+
 }  // namespace
 }  // namespace kestrova

@@ -14,6 +14,7 @@
 
 #include "engine/core/context.h"
 #include "engine/core/system_info.h"
+#include "engine/platform/capture/capture_memory_power.h"
 #include "engine/platform/capture/capture_registry.h"
 #include "engine/platform/capture/capturing_platform.h"
 #include "engine/platform/recorded/recorded_machine.h"
@@ -149,6 +150,26 @@ TEST(CaptureRegistry, KeepsWhatWasSeenAndNothingElse) {
             "\r\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\MAKER\\App]\r\n"
             "\"Name\"=\"x\"\r\n\"Count\"=dword:00000003\r\n\"Hidden\"=dword:00000004\r\n"
             "\r\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\MAKER\\Empty]\r\n");
+}
+
+TEST(CaptureMemory, AWideShortRecordReplaysUncutAndANarrowOneCut) {
+  for (const uint64_t total : {uint64_t{0x5E0000000}, uint64_t{0x7FF00000}}) {
+    SCOPED_TRACE(total);
+    RecordedMachine live;
+    live.MemoryPower.Memory.TotalPhys = total;
+    live.MemoryPower.ShortRecordWhole = true;  // the record a 64-bit process gets
+    live.MemoryPower.ExtendedCallWorks = false;
+    CapturingMemoryPower tee(live.MemoryPower);
+    const MemoryStatusRecord seen = tee.GlobalMemoryStatus();
+    EXPECT_FALSE(tee.GlobalMemoryStatusEx());
+    CaptureOutput out;
+    tee.Write(out);
+    RecordedMachine replay;
+    ApplyMachineIni(replay, out.MachineIni(), "machine.ini");
+    EXPECT_EQ(replay.MemoryPower.GlobalMemoryStatus().TotalPhys, seen.TotalPhys);
+    EXPECT_EQ(replay.MemoryPower.ShortRecordWhole, total > 0xFFFFFFFFu);
+    EXPECT_FALSE(replay.MemoryPower.GlobalMemoryStatusEx());
+  }
 }
 
 TEST(CaptureOutputFolder, RefusesAFolderInUseAndPathsOutsideIt) {

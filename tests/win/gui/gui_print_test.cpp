@@ -2,6 +2,7 @@
 // names for the job, and through the real print dialog to the default printer, whose
 // port is a file.
 #include "tests/win/gui/gui_harness.h"
+#include "tests/win/test_printer.h"
 
 #include <winspool.h>
 
@@ -13,7 +14,6 @@ namespace kestrova::guitest {
 namespace {
 
 const char kPrinterName[] = "Kestrova Fichier";
-const char kDriverName[] = "Wine PostScript Driver";
 
 std::string ReadBytes(const std::wstring& path) {
   std::ifstream in(Utf8(path).c_str(), std::ios::binary);
@@ -56,107 +56,14 @@ std::string WithoutBlanks(std::string s) {
   return s;
 }
 
-// Wine's spooler keeps a generic PostScript printer description as a resource of its own
-// winspool.drv (type "PPDFILE", number 1), which it writes out for printers that come
-// without one; the prefix holds no .ppd file. The driver reads its data file from the
-// printer-driver folder, so the description is put there as generic.ppd.
-std::string WriteGenericPpd(const std::string& driverDir) {
-  const std::string path = driverDir + "\\generic.ppd";
-  if (GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES) return {};
-  HMODULE spooler = LoadLibraryExW(L"winspool.drv", nullptr, LOAD_LIBRARY_AS_DATAFILE);
-  if (!spooler) return "winspool.drv cannot be loaded: error " + std::to_string(GetLastError());
-  std::string why;
-  HRSRC res = FindResourceW(spooler, MAKEINTRESOURCEW(1), L"PPDFILE");
-  const void* data = res ? LockResource(LoadResource(spooler, res)) : nullptr;
-  const DWORD size = res ? SizeofResource(spooler, res) : 0;
-  if (!data || size == 0) {
-    why = "winspool.drv holds no PPDFILE resource";
-  } else {
-    win32::UniqueFileHandle f(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
-    DWORD written = 0;
-    if (!f || !WriteFile(f.Get(), data, size, &written, nullptr) || written != size)
-      why = "cannot write " + path + ": error " + std::to_string(GetLastError());
-  }
-  FreeLibrary(spooler);
-  return why;
-}
-
-void RemovePrinter(const char* name) {
-  PRINTER_DEFAULTSA access = {nullptr, nullptr, PRINTER_ALL_ACCESS};
-  HANDLE h = nullptr;
-  if (!OpenPrinterA(const_cast<char*>(name), &h, &access)) return;
-  DeletePrinter(h);
-  ClosePrinter(h);
-}
-
-// A printer of Wine's PostScript driver whose port is a file, the default printer while
-// it exists: what is printed to it without an output file of its own lands in that file.
-// Installed for one test and removed after it, so the prefix stays as it was.
-class FilePrinter {
- public:
-  explicit FilePrinter(const std::wstring& portFile) {
-    char driverDir[MAX_PATH] = {};
-    DWORD needed = 0;
-    if (!GetPrinterDriverDirectoryA(nullptr, nullptr, 1, reinterpret_cast<BYTE*>(driverDir), sizeof driverDir,
-                                    &needed)) {
-      Why = "GetPrinterDriverDirectoryA: error " + std::to_string(GetLastError());
-      return;
-    }
-    Why = WriteGenericPpd(driverDir);
-    if (!Why.empty()) return;
-
-    std::string driverName = kDriverName, driverFile = "wineps.drv", dataFile = "generic.ppd";
-    DRIVER_INFO_3A driver = {};
-    driver.cVersion = 3;
-    driver.pName = &driverName[0];
-    driver.pEnvironment = nullptr;  // this program's own ("Windows x64" here)
-    driver.pDriverPath = &driverFile[0];
-    driver.pDataFile = &dataFile[0];
-    driver.pConfigFile = &driverFile[0];
-    if (!AddPrinterDriverA(nullptr, 3, reinterpret_cast<BYTE*>(&driver))) {
-      Why = "AddPrinterDriverA: error " + std::to_string(GetLastError());
-      return;
-    }
-
-    RemovePrinter(kPrinterName);  // one left behind by an interrupted run
-    std::string name = kPrinterName, port = Utf8(portFile), processor = "WinPrint", datatype = "RAW";
-    PRINTER_INFO_2A info = {};
-    info.pPrinterName = &name[0];
-    info.pPortName = &port[0];
-    info.pDriverName = &driverName[0];
-    info.pPrintProcessor = &processor[0];
-    info.pDatatype = &datatype[0];
-    // Only the handle tells success: Wine leaves ERROR_INVALID_PARAMETER behind either way.
-    HANDLE h = AddPrinterA(nullptr, 2, reinterpret_cast<BYTE*>(&info));
-    if (!h) {
-      Why = "AddPrinterA: error " + std::to_string(GetLastError());
-      return;
-    }
-    ClosePrinter(h);
-    installed_ = true;
-    if (!SetDefaultPrinterA(kPrinterName)) Why = "SetDefaultPrinterA: error " + std::to_string(GetLastError());
-  }
-  ~FilePrinter() {
-    if (installed_) RemovePrinter(kPrinterName);
-  }
-  FilePrinter(const FilePrinter&) = delete;
-  FilePrinter& operator=(const FilePrinter&) = delete;
-
-  bool Ok() const { return installed_ && Why.empty(); }
-  std::string Why;
-
- private:
-  bool installed_ = false;
-};
-
 struct PrintFixture : GuiFixture {
-  std::unique_ptr<FilePrinter> printer;
+  std::unique_ptr<testing::WinePrinter> printer;
   std::wstring portFile;
 
   void StartWithPrinter(const std::wstring& name) {
     Start(name);
     portFile = dir + L"port-imprimante.ps";
-    printer = std::make_unique<FilePrinter>(portFile);
+    printer = std::make_unique<testing::WinePrinter>(kPrinterName, Utf8(portFile));
     ASSERT_TRUE(printer->Ok()) << "the file printer cannot be installed: " << printer->Why;
     TickOnly({kCatRootFolders});
     ASSERT_TRUE(RunAndWait());

@@ -1,0 +1,59 @@
+#pragma once
+// The privacy filter: personal values (serial numbers, product identifier, MAC and IP
+// addresses, user and computer names, registered owner and organisation) replaced by
+// stable placeholders, "<adresse MAC 2>", so a report can be shared and still compared.
+// The values are taken from the engine's members after their refresh (the table of which
+// values of which classes are personal is CollectPersonalValues, privacy.cpp); each text
+// the report writes then goes through Apply.
+#include <cstdint>
+#include <map>
+#include <string>
+#include <vector>
+
+namespace kestrova {
+
+class TSystemInfo;
+
+enum class PersonalKind : uint8_t {
+  SerialNumber, MACAddress, IPAddress, UserName, ComputerName, Owner, Organisation, ProductID, Count_
+};
+
+// The placeholder's words: "numéro de série", "adresse MAC", ...
+const char* PersonalKindName(PersonalKind kind);
+
+class PrivacyFilter {
+ public:
+  // Records a value; the first value of a kind becomes "<... 1>", the next new one
+  // "<... 2>". Values that tell nothing about anyone (empty, blank, all zeros, fewer than
+  // three characters, loopback and unspecified addresses) are left alone. A value is
+  // matched without regard to ASCII case (paths come in either case).
+  void Add(PersonalKind kind, const std::string& value);
+
+  // The placeholder of a recorded value, or an empty text.
+  std::string PlaceholderOf(const std::string& value) const;
+
+  // The text with every recorded value replaced where it stands as a whole: not preceded
+  // or followed by a letter, digit, '-' continuing a word, or '_'. So the user name in
+  // "C:\Documents and Settings\Jean\Bureau" goes, and "PC" inside "PCI" stays.
+  std::string Apply(const std::string& text) const;
+
+  size_t Count() const { return values_.size(); }
+  const std::vector<std::string>& Values() const { return values_; }
+
+ private:
+  std::vector<std::string> values_;        // as recorded, longest first when applied
+  std::vector<std::string> placeholders_;  // same order as values_
+  std::map<std::string, size_t> byFolded_; // lower-case value -> index
+  unsigned next_[static_cast<size_t>(PersonalKind::Count_)] = {};
+  std::vector<size_t> order_;              // indices, longest value first
+};
+
+// Reads the personal values of every member the engine holds now (without refreshing
+// anything) into the filter.
+void CollectPersonalValues(const TSystemInfo& engine, PrivacyFilter& filter);
+
+// Refreshes the members whose values turn up in other categories' lines (the machine's
+// names, the registered owner), so a report of any ticked categories is filtered.
+void RefreshPersonalMembers(TSystemInfo& engine);
+
+}  // namespace kestrova
