@@ -3,7 +3,8 @@
 set -euo pipefail
 PACKAGES=(cmake ninja-build g++ libgtest-dev googletest clang libclang-rt-14-dev
           g++-mingw-w64-i686-posix g++-mingw-w64-i686-win32 g++-mingw-w64-x86-64-posix wine64 xvfb xdotool
-          imagemagick x11-utils python3 util-linux fonts-wine locales)
+          imagemagick x11-utils python3 util-linux fonts-wine locales
+          libreoffice-writer-nogui)  # soffice: the end-to-end runs convert the saved RTF
 missing=()
 for p in "${PACKAGES[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")

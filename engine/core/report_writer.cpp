@@ -10,6 +10,11 @@ const char* const kComponentVersion = "8.7.5";
 const char* const kComponentCopyright =
     "Corvel System Information Component 8.7.5 - Copyright (c) 1997-2005 Corvel";
 
+namespace {
+// U+FFFE and U+FFFF are no characters of an XML document, not even as references.
+uint32_t XmlCharacter(uint32_t cp) { return cp == 0xFFFE || cp == 0xFFFF ? 0xFFFD : cp; }
+}  // namespace
+
 std::string EscapeValue(const std::string& text) {
   std::string s = ReplaceAll(text, "&", "&amp;");
   s = ReplaceAll(s, "\"", "&quot;");
@@ -25,7 +30,33 @@ std::string EscapeValue(const std::string& text) {
     else if (cp < 128)
       out += static_cast<char>(cp);
     else
-      out += Format("&#%u;", cp);
+      out += Format("&#%u;", XmlCharacter(cp));
+  }
+  return out;
+}
+
+std::string ReportDocumentText(const ReportLines& lines) {
+  std::string out;
+  for (const std::string& line : lines) {
+    bool ascii = true;
+    for (char c : line)
+      if (static_cast<unsigned char>(c) < 32 || static_cast<unsigned char>(c) >= 128) ascii = false;
+    if (ascii) {
+      out += line;
+    } else {
+      // A name or value that reached a line unescaped: its characters as references, so
+      // the text stays ASCII (which every declared encoding reads the same) and no
+      // control character breaks the document.
+      for (uint32_t cp : DecodeUtf8(line)) {
+        if (cp < 32)
+          out += '_';
+        else if (cp < 128)
+          out += static_cast<char>(cp);
+        else
+          out += Format("&#%u;", XmlCharacter(cp));
+      }
+    }
+    out += '\n';
   }
   return out;
 }
@@ -49,7 +80,7 @@ void ReportWriter::OpenEnvelope(const TOSInfo& os, uint16_t langId) {
   lines_.push_back(Format(
       "<classes componentname=\"%s\" version=\"%s\" copyright=\"%s\" os=\"%s (%d.%d.%d)\" machine=\"%s\">",
       EscapeValue(kComponentName).c_str(), kComponentVersion,
-      EscapeValue(kComponentCopyright).c_str(), os.OSName.c_str(),
+      EscapeValue(kComponentCopyright).c_str(), EscapeValue(os.OSName).c_str(),
       static_cast<int>(os.OSMajorVersion), static_cast<int>(os.OSMinorVersion),
       static_cast<int>(os.OSBuildNumber), EscapeValue(os.MachineName).c_str()));
 }

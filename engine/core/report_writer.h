@@ -15,6 +15,11 @@ using ReportLines = std::vector<std::string>;
 // 32 become "_", characters of code 128 and above become "&#N;" with their code point.
 std::string EscapeValue(const std::string& text);
 
+// The document as one text, a line feed after each line. Always ASCII: a character of
+// code 128 or more that reached a line unescaped becomes its reference, a control
+// character "_".
+std::string ReportDocumentText(const ReportLines& lines);
+
 // The encoding declared in the first envelope line, from the system default language.
 const char* ReportEncodingName(uint16_t langId);
 

@@ -5,6 +5,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "engine/core/information.h"
 
@@ -45,6 +46,11 @@ class TSystemInfo {
   TInformation* Get(Member m) const { return members_[static_cast<size_t>(m)].get(); }
   template <typename T>
   T* As(Member m) const { return static_cast<T*>(Get(m)); }
+
+  // Refreshes every member that exists, in creation order, as its report section would
+  // (the machine with its firmware tables, the first processor). A member whose refresh
+  // fails keeps what it read; the failures' texts come back, "Member: text" each.
+  std::vector<std::string> RefreshAll();
 
   // The envelope, then the members' blocks in report order. Refreshes nothing.
   void WriteReport(ReportLines& lines) const;

@@ -1,5 +1,7 @@
 // The classes the aggregate creates, and what it sets on them after creation. Each
 // information class, once built, adds its factory here.
+#include <exception>
+
 #include "engine/core/context.h"
 #include "engine/core/system_info.h"
 #include "engine/hardware/cpu.h"
@@ -44,6 +46,46 @@ TSystemInfo::Factories TSystemInfo::BuiltMembers() {
   f[static_cast<size_t>(Member::Engines)] = [](const EngineContext& c) { return std::make_unique<TEngines>(c); };
   f[static_cast<size_t>(Member::ProcessList)] = [](const EngineContext& c) { return std::make_unique<TProcessList>(c); };
   return f;
+}
+
+namespace {
+
+// The refresh of one member, whatever its class's signature.
+void RefreshMember(TInformation* member) {
+  if (auto* x = dynamic_cast<TMachine*>(member)) return x->Refresh(1);  // with SMBIOS
+  if (auto* x = dynamic_cast<TCPU*>(member)) return x->Refresh(0);
+  if (auto* x = dynamic_cast<TOperatingSystem*>(member)) return x->Refresh();
+  if (auto* x = dynamic_cast<TMemory*>(member)) return x->Refresh();
+  if (auto* x = dynamic_cast<TDisk*>(member)) return x->Refresh();
+  if (auto* x = dynamic_cast<TUSB*>(member)) return x->Refresh();
+  if (auto* x = dynamic_cast<TNetwork*>(member)) return x->Refresh();
+  if (auto* x = dynamic_cast<TDisplay*>(member)) return x->Refresh();
+  if (auto* x = dynamic_cast<TMonitor*>(member)) return x->Refresh();
+  if (auto* x = dynamic_cast<TMedia*>(member)) return x->Refresh();
+  if (auto* x = dynamic_cast<TDevices*>(member)) return x->Refresh();
+  if (auto* x = dynamic_cast<TEngines*>(member)) return x->Refresh();
+  if (auto* x = dynamic_cast<TAPM*>(member)) return x->Refresh();
+  if (auto* x = dynamic_cast<TPrinters*>(member)) return x->Refresh();
+  if (auto* x = dynamic_cast<TSoftware*>(member)) return x->Refresh();
+  if (auto* x = dynamic_cast<TStartup*>(member)) return x->Refresh();
+  if (auto* x = dynamic_cast<TProcessList*>(member)) return x->Refresh();  // its detection range
+  // TStorage reads the machine when it is made and has nothing to refresh.
+}
+
+}  // namespace
+
+std::vector<std::string> TSystemInfo::RefreshAll() {
+  std::vector<std::string> errors;
+  for (Member m : kCreationOrder) {
+    TInformation* member = Get(m);
+    if (!member) continue;
+    try {
+      RefreshMember(member);
+    } catch (const std::exception& e) {
+      errors.push_back(std::string(MemberName(m)) + ": " + e.what());
+    }
+  }
+  return errors;
 }
 
 void TSystemInfo::ConfigureMembers() {

@@ -1,6 +1,7 @@
 // kestrova-report: the console companion. Runs the same analysis as the window's
 // "Démarrer" over this machine (Windows) or a recorded one (--machine DIR, on any system)
-// and writes the report as plain text (each log line as the log holds it) or as RTF.
+// and writes the report as plain text (each log line as the log holds it) or as RTF, or
+// refreshes every information object of the engine and writes its tagged document.
 #include <algorithm>
 #include <cstdio>
 #include <functional>
@@ -31,11 +32,13 @@
 namespace {
 
 const char* const kUsage =
-    "usage: kestrova-report [--format text|rtf] [--only CAPTION]... [--machine DIR] [--capture DIR]\n"
+    "usage: kestrova-report [--format text|rtf|xml] [--only CAPTION]... [--machine DIR] [--capture DIR]\n"
     "                       [--output FILE] [--private] [--times]\n"
     "       kestrova-report --compare OLD NEW [--all] [--format text|rtf] [--output FILE]\n"
-    "  --format text|rtf  plain text, one log line per line (the default), or RTF as the\n"
-    "                     window saves it\n"
+    "  --format text|rtf|xml\n"
+    "                     plain text, one log line per line (the default), RTF as the\n"
+    "                     window saves it, or the engine's whole tagged document (every\n"
+    "                     information object refreshed; --only does not apply)\n"
     "  --only CAPTION     tick only this category (repeatable; captions as in the window's\n"
     "                     list, e.g. \"Répertoires de c:\\\"); by default all are ticked\n"
     "  --machine DIR      replay a recorded machine instead of reading this one\n"
@@ -211,8 +214,10 @@ Options ParseArguments(const std::vector<std::string>& args) {
   }
   if (!opt.Capture.empty() && !opt.Only.empty())
     throw UsageError("--capture runs every category: it cannot be combined with --only");
-  if (opt.Format != "text" && opt.Format != "rtf")
-    throw UsageError("--format takes text or rtf, not '" + opt.Format + "'");
+  if (opt.Format != "text" && opt.Format != "rtf" && opt.Format != "xml")
+    throw UsageError("--format takes text, rtf or xml, not '" + opt.Format + "'");
+  if (opt.Format == "xml" && (!opt.Only.empty() || !opt.Capture.empty() || !opt.Compare.empty() || opt.Private))
+    throw UsageError("--format xml goes with neither --only, --capture, --compare nor --private");
   if (!opt.Compare.empty() &&
       (!opt.Machine.empty() || !opt.Only.empty() || !opt.Capture.empty() || opt.Compare.size() != 2))
     throw UsageError("--compare takes two reports and goes with neither --machine, --only nor --capture");
@@ -364,6 +369,19 @@ int main(int argc, char** argv) {
     kestrova::EngineContext ctx = kestrova::MakeEngineContext(platform);
     const double contextMs = NowMs();
     kestrova::TSystemInfo engine(ctx);
+    if (opt.Format == "xml") {
+      // A member that cannot be read keeps what it read: the document is written whole,
+      // and the failures are told after it.
+      const std::vector<std::string> errors = engine.RefreshAll();
+      kestrova::ReportLines document;
+      engine.WriteReport(document);
+      if (!WriteAll(opt.Output, kestrova::ReportDocumentText(document))) {
+        WriteErr("kestrova-report: cannot write " + (opt.Output.empty() ? std::string("standard output") : opt.Output) + "\n");
+        return 1;
+      }
+      for (const std::string& e : errors) WriteErr("kestrova-report: refresh failed: " + e + "\n");
+      return errors.empty() ? 0 : 1;
+    }
     SectionTimer timer;
     if (opt.Times) {
       timer.Line(platformMs - startMs, "(start-up: arguments and platform)");

@@ -1,6 +1,15 @@
 #include "engine/platform/capture/capturing_platform.h"
 
 #include "engine/platform/capture/capture_display.h"
+#include "engine/platform/capture/capture_drives.h"
+#include "engine/platform/capture/capture_network.h"
+#include "engine/platform/capture/capture_processes.h"
+#include "engine/platform/capture/capture_profile_files.h"
+#include "engine/platform/capture/capture_runtimes.h"
+#include "engine/platform/capture/capture_services.h"
+#include "engine/platform/capture/capture_shell_links.h"
+#include "engine/platform/capture/capture_spooler.h"
+#include "engine/platform/capture/capture_usb.h"
 #include "engine/platform/capture/capture_files.h"
 #include "engine/platform/capture/capture_firmware.h"
 #include "engine/platform/capture/capture_memory_power.h"
@@ -31,6 +40,16 @@ CapturingPlatform::CapturingPlatform(const Platform& inner) : inner_(inner), vie
   Wrap<CapturingMultimedia>(view_.Multimedia);
   Wrap<CapturingMemoryPower>(view_.MemoryPower);
   Wrap<CapturingGate16>(view_.Gate16);
+  Wrap<CapturingNetwork>(view_.Network);
+  Wrap<CapturingUsb>(view_.Usb);
+  Wrap<CapturingShellLinks>(view_.ShellLinks);
+  Wrap<CapturingProfileFiles>(view_.Profiles);  // after the files: its contents replace their empty entries
+  Wrap<CapturingDrives>(view_.Drives);
+  Wrap<CapturingSpooler>(view_.Spooler);
+  Wrap<CapturingProcesses>(view_.Processes);
+  Wrap<CapturingServices>(view_.Services);
+  Wrap<CapturingAutomation>(view_.Automation);
+  Wrap<CapturingAspi>(view_.Aspi);
 }
 
 CapturingPlatform::~CapturingPlatform() = default;

@@ -490,7 +490,21 @@ bool ApplyProcessesSection(RecordedProcesses& data, const IniSection& s, const s
     for (const IniEntry& e : s.Entries) {
       r.Check(e);
       if (!EqualsNoCase(e.Key, "Window")) r.Unknown(e);
-      auto f = r.Fields(e, 5, 6);
+      // The text is the rest of the line after the fifth comma: it may hold commas itself.
+      IniEntry head = e;
+      std::string text;
+      size_t comma = std::string::npos;
+      for (int n = 0, at = 0; n < 5; ++n) {
+        comma = e.Value.find(',', static_cast<size_t>(at));
+        if (comma == std::string::npos) break;
+        at = static_cast<int>(comma) + 1;
+      }
+      if (comma != std::string::npos) {
+        head.Value = e.Value.substr(0, comma);
+        text = Trim(e.Value.substr(comma + 1));
+      }
+      auto f = r.Fields(head, 5, 5);
+      if (comma != std::string::npos) f.push_back(text);
       RecordedWindow w;
       w.Handle = r.Number(e, f[0]);
       w.Parent = r.Number(e, f[1]);

@@ -110,3 +110,28 @@ TEST(EscapeValue, InvalidUtf8NeverYieldsMarkup) {
 }
 }  // namespace
 }  // namespace kestrova
+
+namespace kestrova {
+namespace {
+TEST(EscapeValue, NonCharactersBecomeTheReplacementCharacter) {
+  // U+FFFE and U+FFFF may not appear in a document, not even as references.
+  EXPECT_EQ(EscapeValue("\xEF\xBF\xBE|\xEF\xBF\xBF|\xEF\xBF\xBD|\xEF\xBF\xBC"),
+            "&#65533;|&#65533;|&#65533;|&#65532;");
+}
+
+TEST(ReportWriter, OperatingSystemNameIsEscapedInTheEnvelope) {
+  TOSInfo os;
+  os.OSName = "Windows \"NT\" <4> & SP6\xC3\xA9";
+  ReportLines lines;
+  ReportWriter(lines).OpenEnvelope(os, 1036);
+  EXPECT_NE(lines[1].find("os=\"Windows &quot;NT&quot; &lt;4&gt; &amp; SP6&#233; (0.0.0)\""), std::string::npos)
+      << lines[1];
+}
+
+TEST(ReportDocumentText, ConvertsWhatReachedALineUnescaped) {
+  EXPECT_EQ(ReportDocumentText({"<a>", "<data name=\"caf\xC3\xA9\">x\ty</data>", "\xEF\xBF\xBF", "</a>"}),
+            "<a>\n<data name=\"caf&#233;\">x_y</data>\n&#65533;\n</a>\n");
+  EXPECT_EQ(ReportDocumentText({}), "");
+}
+}  // namespace
+}  // namespace kestrova

@@ -109,6 +109,7 @@ struct GuiFixture : ::testing::Test {
   std::wstring dir;
   std::unique_ptr<MainWindow> window;
   bool withEngine = true;
+  bool fullEngine = false;  // every information object over the real machine
 
   void Start(const std::wstring& name) {
     dir = ScratchDir(name);
@@ -118,6 +119,7 @@ struct GuiFixture : ::testing::Test {
     // which read the shell and the file system.
     options.MakeEngine = [this](const EngineContext& ctx) -> std::unique_ptr<TSystemInfo> {
       if (!withEngine) return nullptr;
+      if (fullEngine) return std::make_unique<TSystemInfo>(ctx);
       return std::make_unique<TSystemInfo>(ctx, TSystemInfo::Factories{});
     };
     window = std::make_unique<MainWindow>(dialogs, options);

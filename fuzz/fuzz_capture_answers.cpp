@@ -1,0 +1,53 @@
+// Whatever the machine answers, a capture writes a machine.ini that loads again: the IP
+// helper buffers and the native process, module and handle lists as bytes go through the
+// capturing twins (which walk them), their sections are written and read back.
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+#include "engine/inventory/native_lists.h"
+#include "engine/platform/capture/capture_network.h"
+#include "engine/platform/capture/capture_output.h"
+#include "engine/platform/capture/capture_processes.h"
+#include "engine/platform/recorded/recorded_machine.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  using namespace kestrova;
+  if (size < 3) return 0;
+  // Byte 0: pointer size and which area; byte 1: the buffer's base address among a few
+  // values (so pointers can hit it); the rest is the buffer.
+  const uint32_t pointerSize = (data[0] & 1) ? 8 : 4;
+  static const uint64_t kBases[] = {0, 0x10, 0x00150000, 0xFFFFFF00, 0x7FFFFFFFFFFF0000ull};
+  const uint64_t base = kBases[data[1] % 5];
+  const std::vector<uint8_t> bytes(data + 2, data + size);
+
+  RecordedMachine source;
+  CaptureOutput out;
+  if (data[0] & 2) {
+    IpHelperAnswer a;
+    a.PointerSize = pointerSize;
+    a.BaseAddress = base;
+    a.Buffer = bytes;
+    source.Network.RawAdapters = a;
+    source.Network.RawParams = a;
+    CapturingNetwork net(source.Network);
+    (void)net.AdaptersInfo(0);
+    (void)net.NetworkParams(0);
+    net.Write(out);
+  } else {
+    source.Processes.PointerSize = pointerSize;
+    source.Processes.BufferAddress = base;
+    source.Processes.RawBuffers[kSystemProcessInformation] = bytes;
+    source.Processes.RawBuffers[kSystemModuleInformation] = bytes;
+    source.Processes.RawBuffers[kSystemHandleInformation] = bytes;
+    CapturingProcesses processes(source.Processes);
+    const uint32_t big = static_cast<uint32_t>(bytes.size());
+    (void)processes.QuerySystemInformation(kSystemProcessInformation, big);
+    (void)processes.QuerySystemInformation(kSystemModuleInformation, big);
+    (void)processes.QuerySystemInformation(kSystemHandleInformation, big);
+    processes.Write(out);
+  }
+  RecordedMachine replay;
+  ApplyMachineIni(replay, out.MachineIni(), "machine.ini");  // throws (and so fails) on a malformed line
+  return 0;
+}
