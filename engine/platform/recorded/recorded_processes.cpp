@@ -1,6 +1,7 @@
 #include "engine/platform/recorded/recorded_processes.h"
 
 #include <algorithm>
+#include <stdexcept>
 
 #include "engine/core/text.h"
 #include "engine/platform/recorded/load_error.h"
@@ -346,10 +347,16 @@ class Reader {
     const std::string v = Trim(text);
     const bool hex = v.size() > 2 && v[0] == '0' && (v[1] == 'x' || v[1] == 'X');
     const std::string digits = hex ? v.substr(2) : v;
-    if (digits.empty() || digits.size() > (hex ? 16u : 19u) ||
+    // Twenty decimal digits: a captured 64-bit counter may be as large as 2^64 - 1.
+    if (digits.empty() || digits.size() > (hex ? 16u : 20u) ||
         digits.find_first_not_of(hex ? "0123456789abcdefABCDEF" : "0123456789") != std::string::npos)
       Fail(e, "not a number: " + v);
-    const uint64_t n = std::stoull(digits, nullptr, hex ? 16 : 10);
+    uint64_t n = 0;
+    try {
+      n = std::stoull(digits, nullptr, hex ? 16 : 10);
+    } catch (const std::out_of_range&) {
+      Fail(e, "number out of range: " + v);
+    }
     if (n > max) Fail(e, "number out of range: " + v);
     return n;
   }

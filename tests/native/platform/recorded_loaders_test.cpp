@@ -142,6 +142,11 @@ TEST(MachineIni, UnknownSectionsKeysAndBadValuesAreErrors) {
   ExpectLoadError([&] { ApplyMachineIni(m, "[systen]\n", "machine.ini"); }, 1, "systen");
   ExpectLoadError([&] { ApplyMachineIni(m, "[system]\nTickCount=12x\n", "machine.ini"); }, 2, "number");
   ExpectLoadError([&] { ApplyMachineIni(m, "[system]\nTickCount=0x1FFFFFFFF\n", "machine.ini"); }, 2, "range");
+  // A captured 64-bit process counter has up to twenty digits; one past 2^64 - 1 is refused.
+  const std::string counters = "[process:8]\nVMCounters=18446744073709551615,0,0,0,0,0,0,0,0,0,0\n";
+  ApplyMachineIni(m, counters, "machine.ini");
+  ExpectLoadError([&] { ApplyMachineIni(m, "[process:9]\nVMCounters=18446744073709551616,0,0,0,0,0,0,0,0,0,0\n", "machine.ini"); },
+                  2, "range");
   for (const char* day : {"2026-13-01 00:00:00", "2026-02-29 12:00:00", "2100-02-29 12:00:00", "2026-04-31 12:00:00",
                           "2026-12-32 12:00:00", "2026-12-06 24:00:00", "2026-12-06 12:00:00x"})
     ExpectLoadError([&] { ApplyMachineIni(m, std::string("[system]\nLocalTime=") + day + "\n", "machine.ini"); }, 2, day);
