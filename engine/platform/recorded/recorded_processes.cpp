@@ -1,6 +1,7 @@
 #include "engine/platform/recorded/recorded_processes.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <stdexcept>
 
 #include "engine/core/text.h"
@@ -361,6 +362,13 @@ class Reader {
     return n;
   }
   uint64_t Number(const IniEntry& e, uint64_t max = ~uint64_t{0}) const { return Number(e, e.Value, max); }
+  // Process times are signed 64-bit counts, and a captured one may be negative.
+  int64_t Signed(const IniEntry& e) const {
+    const std::string v = Trim(e.Value);
+    if (v.empty() || v[0] != '-') return static_cast<int64_t>(Number(e, v, 0x7FFFFFFFFFFFFFFF));
+    const uint64_t n = Number(e, v.substr(1), uint64_t{1} << 63);
+    return n == uint64_t{1} << 63 ? INT64_MIN : -static_cast<int64_t>(n);
+  }
   uint32_t U32(const IniEntry& e) const { return static_cast<uint32_t>(Number(e, 0xFFFFFFFFu)); }
   bool Bool(const IniEntry& e) const { return Number(e, 1) != 0; }
   std::vector<std::string> Fields(const IniEntry& e, size_t min, size_t max) const {
@@ -400,9 +408,9 @@ void ApplyProcess(RecordedProcesses& data, const Reader& r, const IniSection& s,
     else if (k == "usage") p.Usage = r.U32(e);
     else if (k == "moduleid") p.ModuleID = r.U32(e);
     else if (k == "defaultheapid") p.DefaultHeapID = r.Number(e);
-    else if (k == "createtime") p.CreateTime = static_cast<int64_t>(r.Number(e, 0x7FFFFFFFFFFFFFFF));
-    else if (k == "usertime") p.UserTime = static_cast<int64_t>(r.Number(e, 0x7FFFFFFFFFFFFFFF));
-    else if (k == "kerneltime") p.KernelTime = static_cast<int64_t>(r.Number(e, 0x7FFFFFFFFFFFFFFF));
+    else if (k == "createtime") p.CreateTime = r.Signed(e);
+    else if (k == "usertime") p.UserTime = r.Signed(e);
+    else if (k == "kerneltime") p.KernelTime = r.Signed(e);
     else if (k == "vmcounters") {
       auto f = r.Fields(e, 11, 11);
       for (size_t i = 0; i < 11; ++i) p.VMCounters[i] = r.Number(e, f[i]);

@@ -145,6 +145,7 @@ TEST(MachineIni, UnknownSectionsKeysAndBadValuesAreErrors) {
   // A captured 64-bit process counter has up to twenty digits; one past 2^64 - 1 is refused.
   const std::string counters = "[process:8]\nVMCounters=18446744073709551615,0,0,0,0,0,0,0,0,0,0\n";
   ApplyMachineIni(m, counters, "machine.ini");
+  ApplyMachineIni(m, "[process:10]\nCreateTime=-944286456796\nUserTime=-9223372036854775808\n", "machine.ini");
   ExpectLoadError([&] { ApplyMachineIni(m, "[process:9]\nVMCounters=18446744073709551616,0,0,0,0,0,0,0,0,0,0\n", "machine.ini"); },
                   2, "range");
   for (const char* day : {"2026-13-01 00:00:00", "2026-02-29 12:00:00", "2100-02-29 12:00:00", "2026-04-31 12:00:00",
