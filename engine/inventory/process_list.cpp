@@ -48,12 +48,6 @@ const char* const kIOCounterNames[kIOCounterCount] = {
     "ReadOperationCount", "WriteOperationCount", "OtherOperationCount",
     "ReadTransferCount", "WriteTransferCount", "OtherTransferCount"};
 
-TFileVersionRecord VersionOf(const Platform& p, const std::string& path) {
-  TFileVersionRecord record;
-  if (!path.empty()) ReadFileVersion(p, path, record);
-  return record;
-}
-
 }  // namespace
 
 const char* ServiceStartTypeName(uint32_t v) { return v < 5 ? kStartTypes[v] : ""; }
@@ -111,6 +105,17 @@ TProcessList::~TProcessList() {
   Release(advapi_);
 }
 
+TFileVersionRecord TProcessList::VersionOf(const std::string& path) {
+  if (path.empty()) return {};
+  auto found = versions_.find(path);
+  if (found == versions_.end()) {
+    TFileVersionRecord record;
+    ReadFileVersion(Context().Sys, path, record);
+    found = versions_.emplace(path, record).first;
+  }
+  return found->second;
+}
+
 bool TProcessList::Bind(Binding& b, const std::vector<const char*>& entryPoints) {
   ILibraries& libraries = *Context().Sys.Libraries;
   b.Module = libraries.GetLoadedModule(b.Name);
@@ -147,6 +152,8 @@ TServiceInfo TProcessList::GetService(size_t i) const { return i < services_.siz
 
 void TProcessList::Refresh() {
   const TOSInfo& os = Context().OSInfo;
+  accounts_.clear();
+  versions_.clear();
   windows_.clear();
   if (detectionRange_.Contains(TDetectionType::dtWindows)) RefreshWindows();
   processes_.clear();
@@ -195,14 +202,18 @@ void TProcessList::ProcessStatusStep(TProcessInfo& r) {
 }
 
 std::string TProcessList::AccountText(const std::vector<uint8_t>& sid) {
+  auto known = accounts_.find(sid);
+  if (known != accounts_.end()) return known->second;
+  std::string& text = accounts_[sid];
   IProcesses& p = *Context().Sys.Processes;
   AccountLookup answer;
   for (int attempt = 0; attempt < 10; ++attempt) {
     answer = p.LookupAccount(sid);
     if (!answer.Name.empty() || answer.Error == kErrorNoneMapped) break;
   }
-  if (answer.Name.empty()) return SidToText(sid);
-  return answer.Domain.empty() ? answer.Name : answer.Domain + "/" + answer.Name;
+  if (answer.Name.empty()) text = SidToText(sid);
+  else text = answer.Domain.empty() ? answer.Name : answer.Domain + "/" + answer.Name;
+  return text;
 }
 
 void TProcessList::ToolhelpPass() {
@@ -251,7 +262,7 @@ void TProcessList::ToolhelpPass() {
         r.Threads.push_back(info);
       }
     }
-    r.VersionInfo = VersionOf(p, r.ImageName);
+    r.VersionInfo = VersionOf(r.ImageName);
     processes_.push_back(std::move(r));
   }
 }
@@ -288,7 +299,7 @@ void TProcessList::NativePass() {
     std::copy(std::begin(e.VMCounters), std::end(e.VMCounters), r.VMCounters.begin());
     std::copy(std::begin(e.IOCounters), std::end(e.IOCounters), r.IOCounters.begin());
     if (r.Threads.empty()) r.Threads = std::move(e.Threads);
-    r.VersionInfo = VersionOf(p, r.ImageName);
+    r.VersionInfo = VersionOf(r.ImageName);
   }
 }
 
@@ -305,7 +316,7 @@ void TProcessList::RefreshDrivers() {
     d.Size = m.ImageSize;
     d.Index = m.LoadOrderIndex;
     d.Flags = m.Flags;
-    d.VersionInfo = VersionOf(p, d.Name);
+    d.VersionInfo = VersionOf(d.Name);
     drivers_.push_back(std::move(d));
   }
 }
@@ -355,7 +366,7 @@ void TProcessList::RefreshServices() {
       s.TagId = config->TagId;
       s.ErrorControl = config->ErrorControl;
       s.Dependencies = Short(DependencyNames(config->Dependencies));
-      s.VersionInfo = VersionOf(p, s.ImageName);
+      s.VersionInfo = VersionOf(s.ImageName);
     }
     services_.push_back(std::move(s));
   }

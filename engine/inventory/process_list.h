@@ -4,6 +4,7 @@
 // services and the window tree; DetectionRange chooses which of them a refresh reads.
 #include <array>
 #include <cstdint>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -137,6 +138,7 @@ class TProcessList : public TInformation {
   void NativePass();
   void ProcessStatusStep(TProcessInfo& record);
   std::string AccountText(const std::vector<uint8_t>& sid);
+  TFileVersionRecord VersionOf(const std::string& path);
   void RefreshDrivers();
   void RefreshHandles();
   void RefreshServices();
@@ -147,6 +149,11 @@ class TProcessList : public TInformation {
   std::vector<TServiceInfo> services_;
   std::vector<TWindowInfo> windows_;
   TDetectionRange detectionRange_;
+  // Answers kept for one refresh: every process of a user carries the same SIDs, most
+  // services share one image and both process passes read the same files, and each
+  // lookup or version read is a round trip to the system.
+  std::map<std::vector<uint8_t>, std::string> accounts_;
+  std::map<std::string, TFileVersionRecord> versions_;
 
   Binding psapi_{"PSAPI.DLL"}, advapi_{"ADVAPI32.DLL"};
   NtdllBinding ntdll_;

@@ -75,6 +75,75 @@ std::string UnicodeStringAtStart(const std::vector<uint8_t>& buffer, ULONG retur
   return Narrow(reinterpret_cast<const wchar_t*>(begin), s.Length / 2);
 }
 
+// The modules of an opened process read straight from its loader list (the process
+// environment block's in-load-order list), which is where EnumProcessModules,
+// GetModuleFileNameExA and GetModuleInformation take them from: the same modules in the
+// same order, with the same path, base, size and entry point. Those functions walk the
+// list from its head again for every module asked about, one cross-process read per
+// entry, so a process of n modules costs them about n * n reads; this walk reads each
+// entry and each path once. False (and `out` untouched) when the list cannot be read
+// whole: the caller then asks the process-status functions.
+bool LoaderListModules(HANDLE process, std::vector<ProcessModule>& out) {
+  auto basic = Entry<NtQueryInformationFn>("ntdll.dll", "NtQueryInformationProcess");
+  if (!basic) return false;
+  // A 32-bit build under WOW64 sees a loader list of another layout: left to psapi.
+  using IsWow64ProcessFn = BOOL(WINAPI*)(HANDLE, PBOOL);
+  if (sizeof(void*) == 4)
+    if (auto isWow64 = Entry<IsWow64ProcessFn>("kernel32.dll", "IsWow64Process")) {
+      BOOL wow64 = FALSE;
+      if (!isWow64(::GetCurrentProcess(), &wow64) || wow64) return false;
+    }
+  PROCESS_BASIC_INFORMATION info = {};
+  if (basic(process, 0 /* ProcessBasicInformation */, &info, sizeof info, nullptr) < 0 || !info.PebBaseAddress)
+    return false;
+  auto read = [process](uintptr_t address, void* to, size_t size) {
+    SIZE_T got = 0;
+    return address != 0 && ::ReadProcessMemory(process, reinterpret_cast<LPCVOID>(address), to, size, &got) && got == size;
+  };
+  // Offsets of the NT layouts: PEB.Ldr, PEB_LDR_DATA.InLoadOrderModuleList, and in
+  // LDR_DATA_TABLE_ENTRY DllBase, EntryPoint, SizeOfImage, FullDllName.
+  constexpr bool k64 = sizeof(void*) == 8;
+  constexpr size_t kPebLdr = k64 ? 0x18 : 0x0C, kLdrList = k64 ? 0x10 : 0x0C;
+  constexpr size_t kBase = k64 ? 0x30 : 0x18, kEntry = k64 ? 0x38 : 0x1C, kSize = k64 ? 0x40 : 0x20;
+  constexpr size_t kName = k64 ? 0x48 : 0x24, kNameBuffer = k64 ? 0x50 : 0x28, kEntryBytes = kNameBuffer + sizeof(void*);
+  uintptr_t ldr = 0;
+  if (!read(reinterpret_cast<uintptr_t>(info.PebBaseAddress) + kPebLdr, &ldr, sizeof ldr) || !ldr) return false;
+  const uintptr_t head = ldr + kLdrList;
+  uintptr_t link = 0;
+  if (!read(head, &link, sizeof link)) return false;
+  std::vector<ProcessModule> modules;
+  // Bounded: at most the 1024 modules EnumProcessModules is given room for, so a list
+  // that never comes back to its head still ends.
+  while (link != head && modules.size() < 1024) {
+    uint8_t entry[kEntryBytes];
+    if (!read(link, entry, sizeof entry)) return false;
+    uintptr_t base = 0, entryPoint = 0, nameBuffer = 0;
+    ULONG size = 0;
+    USHORT nameBytes = 0;
+    std::memcpy(&base, entry + kBase, sizeof base);
+    std::memcpy(&entryPoint, entry + kEntry, sizeof entryPoint);
+    std::memcpy(&size, entry + kSize, sizeof size);
+    std::memcpy(&nameBytes, entry + kName, sizeof nameBytes);
+    std::memcpy(&nameBuffer, entry + kNameBuffer, sizeof nameBuffer);
+    std::wstring wide(nameBytes / sizeof(wchar_t), L'\0');
+    if (!wide.empty() && !read(nameBuffer, &wide[0], wide.size() * sizeof(wchar_t))) return false;
+    // GetModuleFileNameExA: the path in the ANSI code page, at most 260 characters.
+    std::string path;
+    if (!wide.empty()) {
+      const int length = static_cast<int>(wide.size());
+      const int bytes = ::WideCharToMultiByte(CP_ACP, 0, wide.data(), length, nullptr, 0, nullptr, nullptr);
+      if (bytes > 0) {
+        path.assign(static_cast<size_t>(bytes), '\0');
+        ::WideCharToMultiByte(CP_ACP, 0, wide.data(), length, &path[0], bytes, nullptr, nullptr);
+      }
+    }
+    modules.push_back({AnsiToUtf8UntilNul(path.data(), std::min<size_t>(path.size(), 260)), size, entryPoint, base});
+    std::memcpy(&link, entry, sizeof link);  // InLoadOrderLinks.Flink
+  }
+  out = std::move(modules);
+  return true;
+}
+
 }  // namespace
 
 bool Win32Processes::EnablePrivilege(const std::string& name) {
@@ -176,7 +245,7 @@ std::optional<ProcessDetails> Win32Processes::OpenProcessDetails(uint32_t pid) {
   auto enumerate = Entry<EnumProcessModulesFn>("psapi.dll", "EnumProcessModules");
   auto fileName = Entry<GetModuleFileNameExFn>("psapi.dll", "GetModuleFileNameExA");
   auto information = Entry<GetModuleInformationFn>("psapi.dll", "GetModuleInformation");
-  if (enumerate && fileName && information) {
+  if (!LoaderListModules(process.Get(), d.Modules) && enumerate && fileName && information) {
     std::vector<HMODULE> modules(1024);
     DWORD needed = 0;
     if (enumerate(process.Get(), modules.data(), static_cast<DWORD>(modules.size() * sizeof(HMODULE)), &needed)) {
