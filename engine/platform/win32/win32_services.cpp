@@ -55,7 +55,14 @@ std::string Text(const char* s) { return s ? AnsiToUtf8UntilNul(s, 32768) : std:
 }  // namespace
 
 Win32Services::~Win32Services() {
+  CloseKept();
   ScHandle close(static_cast<SC_HANDLE>(manager_));
+}
+
+void Win32Services::CloseKept() {
+  ScHandle close(static_cast<SC_HANDLE>(kept_));
+  kept_ = nullptr;
+  keptName_.clear();
 }
 
 void* Win32Services::Manager() {
@@ -68,6 +75,7 @@ std::optional<std::vector<std::string>> Win32Services::EnumerateDisplayNames() {
   const SC_HANDLE manager = static_cast<SC_HANDLE>(Manager());
   if (!manager || !enumerate) return std::nullopt;
   std::vector<std::string> names;
+  keys_.clear();
   DWORD resume = 0;
   // 18432 bytes per call, asking again while the manager has more; bounded in calls.
   for (int call = 0; call < 4096; ++call) {
@@ -79,7 +87,10 @@ std::optional<std::vector<std::string>> Win32Services::EnumerateDisplayNames() {
     const DWORD error = ok ? ERROR_SUCCESS : ::GetLastError();
     const auto* entries = reinterpret_cast<const ENUM_SERVICE_STATUSA*>(buffer.data());
     const size_t room = buffer.size() / sizeof(ENUM_SERVICE_STATUSA);
-    for (DWORD i = 0; i < count && i < room; ++i) names.push_back(Text(entries[i].lpDisplayName));
+    for (DWORD i = 0; i < count && i < room; ++i) {
+      names.push_back(Text(entries[i].lpDisplayName));
+      keys_.emplace(names.back(), Text(entries[i].lpServiceName));
+    }
     if (ok || error != ERROR_MORE_DATA) break;
     if (count == 0 && needed > buffer.size()) break;  // one entry larger than a call: nothing more to gain
   }
@@ -87,6 +98,8 @@ std::optional<std::vector<std::string>> Win32Services::EnumerateDisplayNames() {
 }
 
 std::optional<std::string> Win32Services::KeyName(const std::string& displayName) {
+  auto known = keys_.find(displayName);
+  if (known != keys_.end() && !known->second.empty()) return known->second;
   auto keyName = Entry<KeyNameFn>("GetServiceKeyNameA");
   const SC_HANDLE manager = static_cast<SC_HANDLE>(Manager());
   if (!manager || !keyName) return std::nullopt;
@@ -98,24 +111,44 @@ std::optional<std::string> Win32Services::KeyName(const std::string& displayName
 
 std::optional<uint32_t> Win32Services::CurrentState(const std::string& serviceName) {
   auto status = Entry<StatusFn>("QueryServiceStatus");
-  ScHandle service(OpenOne(static_cast<SC_HANDLE>(Manager()), serviceName, SERVICE_QUERY_STATUS));
+  CloseKept();
+  const SC_HANDLE manager = static_cast<SC_HANDLE>(Manager());
+  // Opened for the configuration query as well, which usually follows; a service that
+  // grants the status right alone is opened with it alone.
+  SC_HANDLE both = OpenOne(manager, serviceName, SERVICE_QUERY_STATUS | SERVICE_QUERY_CONFIG);
+  ScHandle alone(both ? nullptr : OpenOne(manager, serviceName, SERVICE_QUERY_STATUS));
+  if (both) {
+    kept_ = both;
+    keptName_ = serviceName;
+  }
+  const SC_HANDLE service = both ? both : alone.Get();
   if (!service || !status) return std::nullopt;
   SERVICE_STATUS s = {};
-  if (!status(service.Get(), &s)) return std::nullopt;
+  if (!status(service, &s)) return std::nullopt;
   return s.dwCurrentState;
 }
 
 std::optional<ServiceConfig> Win32Services::QueryConfig(const std::string& serviceName) {
   auto query = Entry<ConfigFn>("QueryServiceConfigA");
-  ScHandle service(OpenOne(static_cast<SC_HANDLE>(Manager()), serviceName, SERVICE_QUERY_CONFIG));
+  const bool kept = kept_ && keptName_ == serviceName;
+  ScHandle opened(kept ? nullptr : OpenOne(static_cast<SC_HANDLE>(Manager()), serviceName, SERVICE_QUERY_CONFIG));
+  const SC_HANDLE service = kept ? static_cast<SC_HANDLE>(kept_) : opened.Get();
+  struct CloseAfter {  // the kept handle serves one configuration query
+    Win32Services* Self;
+    ~CloseAfter() { Self->CloseKept(); }
+  } closeAfter{this};
   if (!service || !query) return std::nullopt;
-  // Read whole: the size the manager asks for (long paths and dependency lists included).
+  // Read whole: 1024 bytes first, which holds a usual configuration in one call, then the
+  // size the manager asks for (long paths and dependency lists included).
+  std::vector<uint8_t> buffer(1024);
   DWORD needed = 0;
-  query(service.Get(), nullptr, 0, &needed);
-  if (needed < sizeof(QUERY_SERVICE_CONFIGA) || needed > (1u << 20)) return std::nullopt;
-  std::vector<uint8_t> buffer(needed);
+  if (!query(service, reinterpret_cast<QUERY_SERVICE_CONFIGA*>(buffer.data()), static_cast<DWORD>(buffer.size()), &needed)) {
+    if (::GetLastError() != ERROR_INSUFFICIENT_BUFFER || needed < sizeof(QUERY_SERVICE_CONFIGA) || needed > (1u << 20))
+      return std::nullopt;
+    buffer.assign(needed, 0);
+    if (!query(service, reinterpret_cast<QUERY_SERVICE_CONFIGA*>(buffer.data()), needed, &needed)) return std::nullopt;
+  }
   auto* c = reinterpret_cast<QUERY_SERVICE_CONFIGA*>(buffer.data());
-  if (!query(service.Get(), c, needed, &needed)) return std::nullopt;
   ServiceConfig out;
   out.ServiceType = c->dwServiceType;
   out.StartType = c->dwStartType;

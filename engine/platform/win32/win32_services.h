@@ -1,5 +1,8 @@
 #pragma once
 // IServices over the service manager of advapi32.dll (bound by name).
+#include <map>
+#include <string>
+
 #include "engine/platform/services.h"
 
 namespace kestrova::win32 {
@@ -21,6 +24,14 @@ class Win32Services final : public IServices {
   // to the service process, and a refresh asks three questions per service.
   void* Manager();
   void* manager_ = nullptr;  // SC_HANDLE
+  // The key name of each display name the last enumeration gave (the enumeration carries
+  // both): KeyName answers from it and asks GetServiceKeyName only for another name.
+  std::map<std::string, std::string> keys_;
+  // The service CurrentState opened, kept open for the configuration query that follows
+  // on the same service (one opening instead of two), closed by the next opening.
+  void CloseKept();
+  std::string keptName_;
+  void* kept_ = nullptr;  // SC_HANDLE opened for status and configuration query
 };
 
 }  // namespace kestrova::win32
