@@ -1,5 +1,6 @@
 #include "sections/time_zone_routines.h"
 
+#include <algorithm>
 #include <cstdlib>
 
 #include "engine/core/text.h"
@@ -39,8 +40,14 @@ TimeZoneRecord CurrentTimeZoneRecord(const Platform& p) {
   const std::string key = TimeZonesKey(p.System->Version().PlatformId == 2);
   for (const std::string& name : p.Registry->SubKeyNames(RootKey::LocalMachine, key)) {
     const std::string zone = key + "\\" + name;
-    if (!p.Registry->QueryValue(RootKey::LocalMachine, zone, "std")) continue;
-    if (ReadRegistryString(p, RootKey::LocalMachine, zone, "std") != r.StandardName) continue;
+    // One read of "std": a zone without it never matches; one of another type reads as
+    // an empty text, as ReadRegistryString gives it.
+    const auto standard = p.Registry->QueryValue(RootKey::LocalMachine, zone, "std");
+    if (!standard) continue;
+    const bool isText = standard->Type == kRegSz || standard->Type == kRegExpandSz;
+    const auto& data = standard->Data;
+    const std::string text = isText ? std::string(data.begin(), std::find(data.begin(), data.end(), uint8_t{0})) : std::string();
+    if (text != r.StandardName) continue;
     r.DisplayName = ReadRegistryString(p, RootKey::LocalMachine, zone, "Display");
     r.KeyName = name;  // every zone is examined: the last match wins
   }

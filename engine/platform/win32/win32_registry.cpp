@@ -13,6 +13,9 @@ namespace {
 // Enough tries to outlast a value or key that keeps growing while it is read; a registry
 // that changes faster than that reads as "not there".
 constexpr int kMaxAttempts = 16;
+// The buffer of the first read of a value: room for a usual name, path or number, so
+// that the call does not need a size query first.
+constexpr DWORD kFirstReadBytes = 512;
 
 HKEY RootHandle(RootKey root) {
   switch (root) {
@@ -82,13 +85,16 @@ std::optional<RegValue> Win32Registry::QueryValue(RootKey root, const std::strin
     if (!key) return std::nullopt;
     typename Api::Text valueName = Api::In(name);
 
+    // Most values fit a small buffer: read at once into one, and only a value that does
+    // not fit is sized and read again (each call is a round trip to the registry).
     DWORD type = REG_NONE;
-    DWORD size = 0;
-    LONG rc = Api::QueryValue(key.Get(), valueName.c_str(), &type, nullptr, &size);
-    if (rc != ERROR_SUCCESS && rc != ERROR_MORE_DATA) return std::nullopt;
+    std::vector<BYTE> data(kFirstReadBytes);
+    DWORD size = static_cast<DWORD>(data.size());
+    LONG rc = Api::QueryValue(key.Get(), valueName.c_str(), &type, data.data(), &size);
+    if (rc == ERROR_SUCCESS) data.resize(size < data.size() ? size : data.size());
+    else if (rc != ERROR_MORE_DATA) return std::nullopt;
 
-    std::vector<BYTE> data;
-    for (int attempt = 0; attempt < kMaxAttempts; ++attempt) {
+    for (int attempt = 0; rc != ERROR_SUCCESS && attempt < kMaxAttempts; ++attempt) {
       // One spare character: a string stored without its terminator can then be read
       // whole and still leave room; the size the call reports is what is kept.
       data.assign(static_cast<size_t>(size) + sizeof(Char), 0);
