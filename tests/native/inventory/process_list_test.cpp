@@ -2,6 +2,8 @@
 // machines, and its edge cases on small built machines.
 #include <gtest/gtest.h>
 
+#include <map>
+
 #include "engine/core/context.h"
 #include "engine/core/system_info.h"
 #include "engine/inventory/process_list.h"
@@ -229,6 +231,36 @@ TEST(ProcessList, ServicesKeepWhatCouldBeRead) {
   EXPECT_EQ(list.GetDriver(99).Name, "");
 }
 
+TEST(ProcessList, EachFileVersionIsReadOncePerRefresh) {
+  ListRun run("xp-sp2-p4ht");
+  struct CountingFiles : IFiles {
+    const IFiles& Inner;
+    mutable std::map<std::string, int> Reads;
+    explicit CountingFiles(const IFiles& inner) : Inner(inner) {}
+    std::optional<uint32_t> Attributes(const std::string& path) const override { return Inner.Attributes(path); }
+    std::optional<std::vector<DirectoryEntry>> ListDirectory(const std::string& path) const override {
+      return Inner.ListDirectory(path);
+    }
+    std::optional<VersionResource> ReadVersionResource(const std::string& path) const override {
+      ++Reads[path];
+      return Inner.ReadVersionResource(path);
+    }
+  } files(*run.machine);
+  Platform view = run.machine->View();
+  view.Files = &files;
+  const EngineContext context = MakeEngineContext(view);
+  TProcessList list(context);
+  list.SetDetectionRange({TDetectionType::dtProcesses, TDetectionType::dtServices});
+  list.Refresh();
+  ASSERT_FALSE(files.Reads.empty());
+  // Both process passes and every service of one image read the same files: once each.
+  for (const auto& [path, count] : files.Reads) EXPECT_EQ(count, 1) << path;
+  const auto first = files.Reads;
+  list.Refresh();  // kept for one refresh only
+  for (const auto& [path, count] : files.Reads) EXPECT_EQ(count, 2) << path;
+  EXPECT_EQ(files.Reads.size(), first.size());
+}
+
 TEST(ProcessList, ServiceManagerThatDoesNotOpenListsNothing) {
   ListRun run("xp-sp2-p4ht");
   run.machine->Processes.ManagerOpens = false;
@@ -262,7 +294,12 @@ TEST(ProcessList, AnAccountThatCannotBeLookedUpIsItsSidAfterTenTries) {
   list.Refresh();
   ASSERT_EQ(list.ProcessCount(), 1u);
   EXPECT_EQ(list.GetProcess(0).UserName, "S-1-5-21-1-2-3-500");
-  EXPECT_EQ(processes.Lookups, 10 * 2);  // ten in each pass: the process never shows a module
+  // Ten tries, once: the native pass meets the same SID again (the process never shows a
+  // module) and takes the answer of the toolhelp pass.
+  EXPECT_EQ(processes.Lookups, 10);
+  list.Refresh();  // answers are kept for one refresh only: the next one asks again
+  EXPECT_EQ(list.GetProcess(0).UserName, "S-1-5-21-1-2-3-500");
+  EXPECT_EQ(processes.Lookups, 20);
 }
 
 TEST(ProcessList, NamesLongerThan255CharactersAreCut) {
