@@ -168,6 +168,22 @@ TEST(Compare, MovingLinesOnlyWithAll) {
   EXPECT_EQ(Flat(CompareReports(c, a, false)), (Lines{"Réseau", "  retiré : Réseau", "  retiré : - Host : x"}));
 }
 
+TEST(Compare, SubHeadingsStayInTheirCategoryRunLinesApart) {
+  const Lines a = {"Kestrova - Récupérateur infos système - Version 1.0", "Début Analyse", "Moniteurs",
+                   " - Nb de moniteurs detectés : 1", "Moniteur #00", " - - Nom : A", "Fin Analyse"};
+  Lines b = a;
+  b[5] = " - - Nom : B";
+  EXPECT_EQ(Flat(CompareReports(a, b, false)), (Lines{"Moniteurs", "  avant : - - Nom : A", "  après : - - Nom : B"}));
+  // "Fin Analyse" after another category is no change of "Moniteurs".
+  Lines c = a;
+  c.insert(c.begin() + 6, {"Réseau", " - Host : x"});
+  EXPECT_EQ(Flat(CompareReports(a, c, false)), (Lines{"Réseau", "  ajouté : Réseau", "  ajouté : - Host : x"}));
+  Lines d = a;
+  d.insert(d.begin() + 6, "Analyse interrompue par l'utilisateur");
+  EXPECT_EQ(Flat(CompareReports(a, d, false)),
+            (Lines{"Analyse interrompue par l'utilisateur", "  ajouté : Analyse interrompue par l'utilisateur"}));
+}
+
 TEST(Compare, BadFilesAreRefused) {
   const std::string kBad[] = {
       "", "hello\n", std::string("\x00\x01", 2), "{\\rtf1 {\\b x}", "{\\rtf1 x}}", "{\\rtf1 x} y",
