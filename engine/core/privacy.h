@@ -34,8 +34,9 @@ class PrivacyFilter {
   std::string PlaceholderOf(const std::string& value) const;
 
   // The text with every recorded value replaced where it stands as a whole: not preceded
-  // or followed by a letter, digit, '-' continuing a word, or '_'. So the user name in
-  // "C:\Documents and Settings\Jean\Bureau" goes, and "PC" inside "PCI" stays.
+  // or followed by a letter, a digit, '_' or a character from 128 on (an IP address: by a
+  // digit or a dot). So the user name in "C:\Documents and Settings\Jean\Bureau" goes,
+  // "PC" inside "PCI" stays, and the address in "IP_192.168.1.20" goes.
   std::string Apply(const std::string& text) const;
 
   size_t Count() const { return values_.size(); }
