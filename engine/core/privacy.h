@@ -69,6 +69,7 @@ class PrivacyFilter {
   std::map<std::string, size_t> byFolded_; // lower-case value -> index
   unsigned next_[static_cast<size_t>(PersonalKind::Count_)] = {};
   std::vector<size_t> order_;              // indices, longest value first
+  bool starts_[256] = {};                  // the folded first characters of the values
 
   void Insert(PersonalKind kind, unsigned number, const std::string& value, const std::string& replacement);
 };
