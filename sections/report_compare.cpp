@@ -6,7 +6,9 @@
 #include <unordered_map>
 #include <utility>
 
+#include "sections/category_list.h"
 #include "sections/rtf_text.h"
+#include "sections/run.h"
 
 namespace kestrova {
 
@@ -49,10 +51,30 @@ struct Category {
   std::vector<std::string> Lines;
 };
 
+// A heading that names one of the categories; the processor's carry " - CPU #n" after it.
+bool IsCategoryHeading(const std::string& line) {
+  static const CategoryRows rows = MakeCategoryRows();
+  for (const CategoryRow& r : rows) {
+    if (line.size() < r.Caption.size() || line.compare(0, r.Caption.size(), r.Caption) != 0) continue;
+    if (line.size() == r.Caption.size() || line.compare(r.Caption.size(), 3, " - ") == 0) return true;
+  }
+  return false;
+}
+
+// The run's own lines, written at heading level between the categories.
+bool IsRunLine(const std::string& line) {
+  return line == kStartLine || line == kEndLine || line == kInterruptedLine || line == kNoEngineLine ||
+         StartsWith(line, kAutoStartPrefix);
+}
+
+// Every category heading and run line opens a category of its own. Any other heading
+// under a category is one of its sub-headings ("Moniteur #01" under "Moniteurs") and
+// stays a line of it, with a leading blank as its other lines have; elsewhere (a report
+// of another version, with headings unknown here) a heading opens a category.
 std::vector<Category> SplitCategories(const std::vector<std::string>& lines) {
   std::vector<Category> out;
   out.push_back({kHeaderCategory, {}});
-  bool first = true;
+  bool first = true, inCategory = false;
   for (const std::string& l : lines) {
     if (l.empty()) continue;
     if (first && StartsWith(l, kReportTitlePrefix)) {
@@ -61,10 +83,13 @@ std::vector<Category> SplitCategories(const std::vector<std::string>& lines) {
       continue;
     }
     first = false;
-    if (IsHeading(l)) {
-      out.push_back({l, {}});
-    } else {
+    if (!IsHeading(l)) {
       out.back().Lines.push_back(l);
+    } else if (inCategory && !IsCategoryHeading(l) && !IsRunLine(l)) {
+      out.back().Lines.push_back(" " + l);
+    } else {
+      out.push_back({l, {}});
+      inCategory = IsCategoryHeading(l);
     }
   }
   return out;

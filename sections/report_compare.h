@@ -1,5 +1,6 @@
 #pragma once
-// Two reports compared category by category (the section headings are the categories):
+// Two reports compared category by category (the categories' headings; a section's own
+// sub-headings, "Moniteur #01", are lines of its category):
 // the lines removed, added and changed ("avant"/"après"), nothing for a category that did
 // not change. Linear in time and memory: lines are matched through their hashes, with
 // lines unique to both sides as anchors and a bounded amount of work.

@@ -1,6 +1,6 @@
 #!/usr/bin/env python3
 """Runs `kestrova-report --format xml --machine DIR` over every recorded machine and reads
-each document with a real XML parser: well-formed, its bytes decode in the encoding its
+each document, plain and --private, with a real XML parser: well-formed, its bytes decode in the encoding its
 first line declares, the envelope's attributes, the eighteen engine blocks in their report
 order, and every data line typed as its type says.
 
@@ -91,8 +91,8 @@ def check_document(data, label, want_encoding):
     return faults
 
 
-def run(report, machine, label, want_encoding):
-    result = subprocess.run([report, "--format", "xml", "--machine", machine],
+def run(report, machine, label, want_encoding, extra=()):
+    result = subprocess.run([report, "--format", "xml", "--machine", machine, *extra],
                             capture_output=True, timeout=60)
     if result.returncode != 0:
         return [f"{label}: exit status {result.returncode}: {result.stderr.decode(errors='replace')}"]
@@ -105,7 +105,9 @@ def main():
     dirs = sorted(d for d in os.listdir(machines) if os.path.isfile(os.path.join(machines, d, "machine.ini")))
     for name in dirs:
         faults += run(report, os.path.join(machines, name), name, "iso-8859-1")
-        count += 1
+        # Private: the placeholders are escaped as any value ("&lt;adresse IP 1&gt;").
+        faults += run(report, os.path.join(machines, name), name + " (--private)", "iso-8859-1", ["--private"])
+        count += 2
     # The first machine again under a Japanese system language: the document must decode
     # as the Shift_JIS it then declares.
     with tempfile.TemporaryDirectory() as tmp:

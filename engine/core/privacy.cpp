@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "engine/core/report_writer.h"
 #include "engine/core/system_info.h"
 #include "engine/hardware/cpu.h"
 #include "engine/hardware/machine.h"
@@ -28,12 +29,25 @@ bool WordChar(unsigned char c) {
   return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '_' || c >= 0x80;
 }
 
+// An address continues only with digits and dots: "IP_192.168.1.20" holds one.
+bool AddressChar(unsigned char c) { return (c >= '0' && c <= '9') || c == '.'; }
+
 bool TellsNothing(PersonalKind kind, const std::string& value) {
   size_t meaningful = 0;
   for (char c : value) {
     if (c != ' ' && c != '0' && c != '-' && c != ':' && c != '.' && c != '\t') ++meaningful;
   }
   const bool name = kind == PersonalKind::UserName || kind == PersonalKind::ComputerName;
+  if (kind == PersonalKind::SerialNumber) {
+    // What firmware writes where no serial number was set names no one.
+    static const char* const kFillers[] = {"to be filled by o.e.m.", "not specified", "not applicable", "none",
+                                           "default string", "system serial number", "chassis serial number",
+                                           "base board serial number", "serial number", "unknown", "n/a",
+                                           "0123456789", "123456789"};
+    const std::string folded = Folded(value);
+    for (const char* filler : kFillers)
+      if (folded == filler) return true;
+  }
   if (meaningful == 0 || value.size() < (name ? 2u : 3u)) return true;
   if (kind == PersonalKind::IPAddress) {
     const std::string v = Folded(value);
@@ -70,12 +84,48 @@ void PrivacyFilter::Add(PersonalKind kind, const std::string& raw) {
   // A placeholder fed back (a report filtered twice) stays as it is.
   if (std::find(placeholders_.begin(), placeholders_.end(), value) != placeholders_.end()) return;
   const unsigned n = ++next_[static_cast<size_t>(kind)];
+  Insert(kind, n, value, std::string("<") + PersonalKindName(kind) + " " + std::to_string(n) + ">");
+}
+
+void PrivacyFilter::Insert(PersonalKind kind, unsigned number, const std::string& value,
+                           const std::string& replacement) {
+  if (value.empty()) return;  // an empty value would match everywhere
+  const std::string key = Folded(value);
+  if (byFolded_.count(key)) return;
   byFolded_[key] = values_.size();
+  starts_[static_cast<unsigned char>(key[0])] = true;
   values_.push_back(value);
-  placeholders_.push_back(std::string("<") + PersonalKindName(kind) + " " + std::to_string(n) + ">");
+  placeholders_.push_back(replacement);
+  kinds_.push_back(kind);
+  numbers_.push_back(number);
   order_.push_back(values_.size() - 1);
   std::stable_sort(order_.begin(), order_.end(),
                    [this](size_t a, size_t c) { return values_[a].size() > values_[c].size(); });
+}
+
+std::vector<PrivacyFilter::Entry> PrivacyFilter::Entries() const {
+  std::vector<Entry> out;
+  for (size_t i = 0; i < values_.size(); ++i) out.push_back({kinds_[i], numbers_[i], values_[i], placeholders_[i]});
+  return out;
+}
+
+PrivacyFilter PrivacyFilter::FromEntries(const std::vector<Entry>& entries) {
+  PrivacyFilter f;
+  for (const Entry& e : entries) {
+    f.Insert(e.Kind, e.Number, e.Value, e.Replacement);
+    unsigned& next = f.next_[static_cast<size_t>(e.Kind)];
+    next = std::max(next, e.Number);
+  }
+  return f;
+}
+
+PrivacyFilter PrivacyFilter::ForReportDocument() const {
+  std::vector<Entry> entries = Entries();
+  for (Entry& e : entries) {
+    e.Value = EscapeValue(e.Value);
+    e.Replacement = EscapeValue(e.Replacement);
+  }
+  return FromEntries(entries);
 }
 
 std::string PrivacyFilter::PlaceholderOf(const std::string& value) const {
@@ -91,15 +141,20 @@ std::string PrivacyFilter::Apply(const std::string& text) const {
   size_t i = 0;
   while (i < n) {
     bool replaced = false;
-    if (i == 0 || !WordChar(static_cast<unsigned char>(text[i - 1]))) {
+    const unsigned char before = i == 0 ? ' ' : static_cast<unsigned char>(text[i - 1]);
+    if (starts_[static_cast<unsigned char>(Fold(text[i]))] && (!WordChar(before) || !AddressChar(before))) {
       for (size_t idx : order_) {
+        const bool address = kinds_[idx] == PersonalKind::IPAddress;
+        if (address ? AddressChar(before) : WordChar(before)) continue;
         const std::string& v = values_[idx];
         if (v.size() > n - i) continue;
         bool same = true;
         for (size_t k = 0; k < v.size() && same; ++k) same = Fold(text[i + k]) == Fold(v[k]);
         if (!same) continue;
         const size_t end = i + v.size();
-        if (end < n && WordChar(static_cast<unsigned char>(text[end]))) continue;
+        if (end < n && (address ? AddressChar(static_cast<unsigned char>(text[end]))
+                                : WordChar(static_cast<unsigned char>(text[end]))))
+          continue;
         out += placeholders_[idx];
         i = end;
         replaced = true;
@@ -109,6 +164,23 @@ std::string PrivacyFilter::Apply(const std::string& text) const {
     if (!replaced) out += text[i++];
   }
   return out;
+}
+
+void PrivacyFilter::ApplyToDocument(std::vector<std::string>& lines) const {
+  if (values_.empty()) return;
+  const PrivacyFilter escaped = ForReportDocument();
+  static const std::string kInteger = "type=\"integer\">";
+  for (std::string& line : lines) {
+    const size_t type = line.find(kInteger);
+    const size_t end = line.rfind("</data>");
+    if (line.compare(0, 6, "<data ") == 0 && type != std::string::npos && end != std::string::npos &&
+        end >= type + kInteger.size()) {
+      const size_t from = type + kInteger.size();
+      if (!PlaceholderOf(line.substr(from, end - from)).empty()) line.replace(from, end - from, "0");
+      continue;
+    }
+    line = escaped.Apply(line);
+  }
 }
 
 // Which values of which classes are personal. Each entry reads one class's values; a slot
@@ -124,6 +196,8 @@ void CollectPersonalValues(const TSystemInfo& engine, PrivacyFilter& f) {
     f.Add(K::SerialNumber, s.SystemUUID());
     f.Add(K::SerialNumber, s.MainBoardSerial());
     f.Add(K::SerialNumber, s.ChassisSerial());
+    for (size_t i = 0; i < s.ProcessorCount(); ++i) f.Add(K::SerialNumber, s.Processor(i).SerialNumber);
+    for (size_t i = 0; i < s.MemoryDeviceCount(); ++i) f.Add(K::SerialNumber, s.MemoryDevice(i).SerialNumber);
   }
   if (auto* os = dynamic_cast<const TOperatingSystem*>(engine.Get(M::OS))) {
     f.Add(K::ProductID, os->ProductID());
@@ -138,7 +212,10 @@ void CollectPersonalValues(const TSystemInfo& engine, PrivacyFilter& f) {
       if (r.SerialNumber != 0) f.Add(K::SerialNumber, std::to_string(r.SerialNumber));
     }
   }
-  if (auto* d = dynamic_cast<const TDisk*>(engine.Get(M::Disk))) f.Add(K::SerialNumber, d->SerialNumber());
+  if (auto* d = dynamic_cast<const TDisk*>(engine.Get(M::Disk))) {
+    f.Add(K::SerialNumber, d->SerialNumber());
+    for (const std::string& s : d->SerialNumbersRead()) f.Add(K::SerialNumber, s);
+  }
   if (auto* net = dynamic_cast<const TNetwork*>(engine.Get(M::Network))) {
     for (const auto& a : net->MACAddresses()) f.Add(K::MACAddress, a);
     for (const auto& a : net->IPAddresses()) f.Add(K::IPAddress, a);

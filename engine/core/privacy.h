@@ -6,6 +6,7 @@
 // values of which classes are personal is CollectPersonalValues, privacy.cpp); each text
 // the report writes then goes through Apply.
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
@@ -33,19 +34,44 @@ class PrivacyFilter {
   std::string PlaceholderOf(const std::string& value) const;
 
   // The text with every recorded value replaced where it stands as a whole: not preceded
-  // or followed by a letter, digit, '-' continuing a word, or '_'. So the user name in
-  // "C:\Documents and Settings\Jean\Bureau" goes, and "PC" inside "PCI" stays.
+  // or followed by a letter, a digit, '_' or a character from 128 on (an IP address: by a
+  // digit or a dot). So the user name in "C:\Documents and Settings\Jean\Bureau" goes,
+  // "PC" inside "PCI" stays, and the address in "IP_192.168.1.20" goes.
   std::string Apply(const std::string& text) const;
 
   size_t Count() const { return values_.size(); }
+
+  // Each value with its kind, its number among its kind's values and its replacement.
+  struct Entry {
+    PersonalKind Kind;
+    unsigned Number;
+    std::string Value, Replacement;
+  };
+  std::vector<Entry> Entries() const;
+  // A filter over other forms of the same values (escaped for a document, stand-ins for
+  // recorded files): the entries are taken as given, none is left out.
+  static PrivacyFilter FromEntries(const std::vector<Entry>& entries);
+  // The values as a document of the report writer holds them, each replaced by its
+  // placeholder escaped the same way.
+  PrivacyFilter ForReportDocument() const;
+  // Filters a document of the report writer: a whole number that is a personal value
+  // (a monitor's numeric serial) becomes 0, so the data line keeps its type; every other
+  // value is replaced by its escaped placeholder.
+  void ApplyToDocument(std::vector<std::string>& lines) const;
+
   const std::vector<std::string>& Values() const { return values_; }
 
  private:
   std::vector<std::string> values_;        // as recorded, longest first when applied
   std::vector<std::string> placeholders_;  // same order as values_
+  std::vector<PersonalKind> kinds_;        // same order as values_
+  std::vector<unsigned> numbers_;          // same order as values_
   std::map<std::string, size_t> byFolded_; // lower-case value -> index
   unsigned next_[static_cast<size_t>(PersonalKind::Count_)] = {};
   std::vector<size_t> order_;              // indices, longest value first
+  bool starts_[256] = {};                  // the folded first characters of the values
+
+  void Insert(PersonalKind kind, unsigned number, const std::string& value, const std::string& replacement);
 };
 
 // Reads the personal values of every member the engine holds now (without refreshing

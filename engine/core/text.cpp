@@ -145,6 +145,24 @@ void AppendUtf8(std::string& out, uint32_t cp) {
   }
 }
 
+std::vector<uint8_t> Utf8ToUtf16Le(const std::string& utf8) {
+  std::vector<uint8_t> out;
+  auto unit = [&](uint32_t u) {
+    out.push_back(static_cast<uint8_t>(u));
+    out.push_back(static_cast<uint8_t>(u >> 8));
+  };
+  for (uint32_t cp : DecodeUtf8(utf8)) {
+    if (cp >= 0x10000) {
+      cp -= 0x10000;
+      unit(0xD800 + (cp >> 10));
+      unit(0xDC00 + (cp & 0x3FF));
+    } else {
+      unit(cp);
+    }
+  }
+  return out;
+}
+
 std::string Utf16LeToUtf8(const uint8_t* data, size_t byteCount) {
   std::string out;
   size_t units = byteCount / 2;

@@ -34,6 +34,8 @@ std::vector<uint32_t> DecodeUtf8(const std::string& s);
 uint32_t NextUtf8(const std::string& s, size_t& i);
 void AppendUtf8(std::string& out, uint32_t codePoint);
 std::string Utf16LeToUtf8(const uint8_t* data, size_t byteCount);
+// Code points from U+10000 as surrogate pairs; no terminating NUL added.
+std::vector<uint8_t> Utf8ToUtf16Le(const std::string& utf8);
 std::string Cp1252ToUtf8(const std::string& s);
 std::string Utf8ToCp1252(const std::string& s);  // '?' for what cp1252 cannot hold
 

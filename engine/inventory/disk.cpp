@@ -1,5 +1,7 @@
 #include "engine/inventory/disk.h"
 
+#include <algorithm>
+
 #include "engine/core/context.h"
 #include "engine/core/text.h"
 
@@ -166,6 +168,12 @@ void TDisk::SetDrive(const std::string& drive) {
   drive_ = drive.substr(0, 2);
   IDrives* drives = Drives();
   data_ = drives ? QueryDrive(*drives, drive_) : TDriveData{};
+  NoteSerial(data_.SerialNumber);
+}
+
+void TDisk::NoteSerial(const std::string& serial) const {
+  if (!serial.empty() && std::find(serialsRead_.begin(), serialsRead_.end(), serial) == serialsRead_.end())
+    serialsRead_.push_back(serial);
 }
 
 bool TDisk::MediaPresent() const {
@@ -185,6 +193,7 @@ void TDisk::WriteBlock(ReportWriter& out) const {
   for (char letter : availableDisks_) {
     const std::string drive = std::string(1, letter) + ":";
     const TDriveData d = drives ? QueryDrive(*drives, drive) : TDriveData{};
+    NoteSerial(d.SerialNumber);
     out.OpenSection("Disk_" + std::string(1, letter));
     out.String("VolumeLabel", d.VolumeLabel);
     out.String("FileSystem", d.FileSystem);

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "engine/core/information.h"
 #include "engine/core/set.h"
@@ -93,6 +94,9 @@ class TDisk : public TInformation {
   int64_t FreeSpace() const { return data_.FreeSpace; }
   int64_t Capacity() const { return data_.Capacity; }
   uint32_t RawSerialNumber() const { return data_.RawSerialNumber; }
+  // Every volume serial number this object has read: the drives it was set to and those
+  // its report block read.
+  const std::vector<std::string>& SerialNumbersRead() const { return serialsRead_; }
   const std::string& AvailableDisks() const { return availableDisks_; }
 
   // The GetDriveType code of a root path, asked afresh (kDriveUnknown without drives).
@@ -107,6 +111,8 @@ class TDisk : public TInformation {
   std::string drive_;
   TDriveData data_;
   std::string availableDisks_;
+  mutable std::vector<std::string> serialsRead_;
+  void NoteSerial(const std::string& serial) const;
 };
 
 }  // namespace kestrova

@@ -11,9 +11,11 @@
 #include <vector>
 
 #include "engine/core/context.h"
+#include "engine/core/privacy.h"
 #include "engine/core/system_info.h"
 #include "engine/core/text.h"
 #include "engine/platform/capture/capturing_platform.h"
+#include "engine/platform/capture/private_capture.h"
 #include "engine/platform/recorded/recorded_machine.h"
 #include "sections/category_list.h"
 #include "sections/console_report.h"
@@ -48,7 +50,8 @@ const char* const kUsage =
     "  --output FILE      write the report to FILE instead of standard output\n"
     "  --times            print how long each section took to standard error\n"
     "  --private          personal values (serial numbers, product identifier, MAC and IP\n"
-    "                     addresses, user and computer names...) become placeholders\n"
+    "                     addresses, user and computer names...) become placeholders; in\n"
+    "                     a capture they become stand-ins (ORDINATEUR-1, 192.0.2.1...)\n"
     "  --compare OLD NEW  compare two saved reports (text or RTF) or recorded machine\n"
     "                     folders, category by category; exit 0 same, 1 different,\n"
     "                     2 bad arguments or unreadable input\n"
@@ -216,14 +219,12 @@ Options ParseArguments(const std::vector<std::string>& args) {
     throw UsageError("--capture runs every category: it cannot be combined with --only");
   if (opt.Format != "text" && opt.Format != "rtf" && opt.Format != "xml")
     throw UsageError("--format takes text, rtf or xml, not '" + opt.Format + "'");
-  if (opt.Format == "xml" && (!opt.Only.empty() || !opt.Capture.empty() || !opt.Compare.empty() || opt.Private))
-    throw UsageError("--format xml goes with neither --only, --capture, --compare nor --private");
+  if (opt.Format == "xml" && (!opt.Only.empty() || !opt.Capture.empty() || !opt.Compare.empty()))
+    throw UsageError("--format xml goes with neither --only, --capture nor --compare");
   if (!opt.Compare.empty() &&
       (!opt.Machine.empty() || !opt.Only.empty() || !opt.Capture.empty() || opt.Compare.size() != 2))
     throw UsageError("--compare takes two reports and goes with neither --machine, --only nor --capture");
   // The recorded files would still hold every personal value: refused rather than leaked.
-  if (opt.Private && !opt.Capture.empty())
-    throw UsageError("--private cannot be combined with --capture: the captured files keep the personal values");
   if (opt.All && opt.Compare.empty()) throw UsageError("--all goes with --compare");
   return opt;
 }
@@ -375,6 +376,11 @@ int main(int argc, char** argv) {
       const std::vector<std::string> errors = engine.RefreshAll();
       kestrova::ReportLines document;
       engine.WriteReport(document);
+      if (opt.Private) {
+        kestrova::PrivacyFilter personal;
+        kestrova::CollectPersonalValues(engine, personal);
+        personal.ApplyToDocument(document);
+      }
       if (!WriteAll(opt.Output, kestrova::ReportDocumentText(document))) {
         WriteErr("kestrova-report: cannot write " + (opt.Output.empty() ? std::string("standard output") : opt.Output) + "\n");
         return 1;
@@ -405,6 +411,11 @@ int main(int argc, char** argv) {
     if (capture) {
       kestrova::CaptureOutput out;
       capture->Write(out);
+      if (opt.Private) {
+        kestrova::PrivacyFilter personal;
+        kestrova::CollectPersonalValues(engine, personal);
+        kestrova::MakeCapturePrivate(out, personal);
+      }
       try {
         out.WriteFolder(AnsiPath(opt.Capture));
       } catch (const std::exception& e) {

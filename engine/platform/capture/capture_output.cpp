@@ -114,6 +114,23 @@ void CaptureOutput::SetFile(const std::string& relativePath, std::string bytes) 
   files_[relativePath] = std::move(bytes);
 }
 
+void CaptureOutput::Rewrite(const std::function<std::string(const std::string&)>& text,
+                            const std::function<std::string(const std::string&, const std::string&)>& line,
+                            const std::function<std::string(const std::string&, const std::string&)>& file) {
+  for (Section& s : sections_) {
+    s.Name = text(s.Name);
+    for (std::string& l : s.Lines) l = line(s.Name, l);
+  }
+  for (std::string& d : directories_) d = text(d);
+  for (std::string& n : notes_) n = text(n);
+  std::map<std::string, std::string> files;
+  for (auto& [path, bytes] : files_) {
+    const std::string renamed = text(path);
+    files[renamed] = file(renamed, bytes);
+  }
+  files_ = std::move(files);
+}
+
 void CaptureOutput::SetDirectory(const std::string& relativePath) { directories_.push_back(relativePath); }
 
 std::string CaptureOutput::MachineIni() const {

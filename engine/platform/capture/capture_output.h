@@ -4,6 +4,7 @@
 // values the recorded format cannot hold (a line break inside a text), which are listed
 // in capture.log instead of being silently changed.
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
@@ -29,6 +30,13 @@ class CaptureOutput {
   // A folder of the folder (an empty one stays: a listing shows it).
   void SetDirectory(const std::string& relativePath);
   void Note(const std::string& text) { notes_.push_back(text); }
+
+  // Rewrites what the capture holds, in place and in order: section names, folder and
+  // file paths and notes through `text`; each machine.ini line through `line` (given its
+  // section's new name); each file's bytes through `file` (given its new path).
+  void Rewrite(const std::function<std::string(const std::string&)>& text,
+               const std::function<std::string(const std::string& section, const std::string& line)>& line,
+               const std::function<std::string(const std::string& path, const std::string& bytes)>& file);
 
   bool HasSection(const std::string& section) const;
   const std::map<std::string, std::string>& Files() const { return files_; }

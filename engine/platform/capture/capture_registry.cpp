@@ -52,24 +52,6 @@ std::string Quote(const std::string& text) {
   return out + "\"";
 }
 
-std::vector<uint8_t> Utf16Le(const std::string& utf8) {
-  std::vector<uint8_t> out;
-  auto unit = [&](uint32_t u) {
-    out.push_back(static_cast<uint8_t>(u));
-    out.push_back(static_cast<uint8_t>(u >> 8));
-  };
-  for (uint32_t cp : DecodeUtf8(utf8)) {
-    if (cp >= 0x10000) {
-      cp -= 0x10000;
-      unit(0xD800 + (cp >> 10));
-      unit(0xDC00 + (cp & 0x3FF));
-    } else {
-      unit(cp);
-    }
-  }
-  return out;
-}
-
 }  // namespace
 
 std::string RegDataText(const RegValue& value, bool* lossy) {
@@ -79,7 +61,7 @@ std::string RegDataText(const RegValue& value, bool* lossy) {
     const std::string s(d.begin(), d.end());
     if (lossy && !IsValidUtf8(s)) *lossy = true;
     if (value.Type == kRegSz && !s.empty() && s.back() == '\0') return Quote(s.substr(0, s.size() - 1));
-    return Format("hex(%x):", value.Type) + HexBytes(Utf16Le(s));
+    return Format("hex(%x):", value.Type) + HexBytes(Utf8ToUtf16Le(s));
   }
   if (value.Type == kRegDword && d.size() == 4)
     return Format("dword:%08x", uint32_t{d[0]} | uint32_t{d[1]} << 8 | uint32_t{d[2]} << 16 | uint32_t{d[3]} << 24);

@@ -18,24 +18,6 @@ void Put(std::vector<uint8_t>& b, size_t offset, uint64_t value, size_t width) {
   for (size_t i = 0; i < width; ++i) b[offset + i] = static_cast<uint8_t>(value >> (8 * i));
 }
 
-std::vector<uint8_t> Utf16Le(const std::string& utf8) {
-  std::vector<uint8_t> out;
-  for (uint32_t cp : DecodeUtf8(utf8)) {
-    auto unit = [&](uint32_t u) {
-      out.push_back(static_cast<uint8_t>(u));
-      out.push_back(static_cast<uint8_t>(u >> 8));
-    };
-    if (cp >= 0x10000) {
-      cp -= 0x10000;
-      unit(0xD800 + (cp >> 10));
-      unit(0xDC00 + (cp & 0x3FF));
-    } else {
-      unit(cp);
-    }
-  }
-  return out;
-}
-
 size_t Align8(size_t n) { return (n + 7) & ~size_t{7}; }
 
 }  // namespace
@@ -56,7 +38,7 @@ std::vector<uint8_t> EncodeNativeProcessList(const std::vector<RecordedProcess>&
   size_t offset = 0;
   for (size_t n = 0; n < processes.size(); ++n) {
     const RecordedProcess& r = processes[n];
-    const std::vector<uint8_t> name = Utf16Le(r.ImageName);
+    const std::vector<uint8_t> name = Utf8ToUtf16Le(r.ImageName);
     const size_t threadsAt = offset + fixed;
     const size_t nameAt = threadsAt + r.ThreadCount * threadSize;
     const size_t size = Align8(nameAt - offset + (name.empty() ? 0 : name.size() + 2));

@@ -3,8 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <sstream>
 
 #include "engine/core/context.h"
@@ -51,6 +53,35 @@ std::string ChangedCopy(const std::string& name, const std::string& file, const 
   return dir.string();
 }
 
+// The registry.reg keys of one more monitor as Windows XP enumerates it: the device key
+// (its instance under DISPLAY\<EDID id>), its Control key and the EDID value of one of
+// the blocks in tests/fixtures/edid. `driver` is its key under the monitor class.
+std::string MonitorKeys(const std::string& id, const std::string& instance, const std::string& edidFile,
+                        const std::string& driver) {
+  std::ifstream in(std::string(KESTROVA_FIXTURES) + "/edid/" + edidFile, std::ios::binary);
+  const std::string edid((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  EXPECT_EQ(edid.size(), 128u) << edidFile;
+  auto hex = [](const std::string& bytes) {
+    std::string out;
+    char b[4];
+    for (unsigned char c : bytes) {
+      std::snprintf(b, sizeof b, "%02x,", c);
+      out += b;
+    }
+    if (!out.empty()) out.pop_back();
+    return out;
+  };
+  std::string hardwareId;  // REG_MULTI_SZ "MONITOR\<id>", UTF-16LE
+  for (char c : "MONITOR\\" + id) hardwareId += std::string(1, c) + '\0';
+  hardwareId += std::string(4, '\0');
+  const std::string key = "[HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Enum\\DISPLAY\\" + id + "\\" + instance;
+  return key + "]\n\"DeviceDesc\"=\"Moniteur Plug-and-Play\"\n\"Mfg\"=\"(Types de moniteurs standard)\"\n"
+         "\"ClassGUID\"=\"{4d36e96e-e325-11ce-bfc1-08002be10318}\"\n\"Class\"=\"Monitor\"\n"
+         "\"HardwareID\"=hex(7):" + hex(hardwareId) + "\n"
+         "\"Driver\"=\"{4D36E96E-E325-11CE-BFC1-08002BE10318}\\\\" + driver + "\"\n\"Service\"=\"monitor\"\n\n" +
+         key + "\\Control]\n\n" + key + "\\Device Parameters]\n\"EDID\"=hex:" + hex(edid) + "\n\n";
+}
+
 // The comparison as "category | line" texts, one per log line.
 Lines Flat(const std::vector<CategoryChanges>& changes) {
   Lines out;
@@ -82,9 +113,13 @@ TEST(Compare, OneChangedValueShowsUnderItsCategory) {
   struct Case {
     const char* File;
     const char* From;
-    const char* To;
+    std::string To;
     Lines Expected;
   };
+  // The first key after the last monitor's: a fourth monitor, whose identifier sorts after
+  // the three others, is enumerated last (no other monitor changes its number).
+  const char* const kAfterMonitors =
+      "[HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Enum\\PCI\\VEN_8086&DEV_2570&SUBSYS_25708086&REV_02\\3&61AAA01&0&00]";
   const Case kCases[] = {
       {"registry.reg", "\"SystemBiosDate\"=\"11/18/04\"", "\"SystemBiosDate\"=\"02/03/05\"",
        {"Machine (général)", "  avant : - BIOS - Date : 11/18/04", "  après : - BIOS - Date : 02/03/05"}},
@@ -92,6 +127,16 @@ TEST(Compare, OneChangedValueShowsUnderItsCategory) {
        "[service:Zzsync]\nDisplayName=Synchro nocturne\nType=0x10\nStart=2\nBinaryPath=C:\\sync.exe\nState=4\n\n"
        "[service:Alerter]",
        {"Services", "  ajouté : - Synchro nocturne"}},
+      // Only "Moniteurs" changes: its count and the new monitor's block, its sub-heading
+      // included. The other categories that walk the device list keep to their own
+      // classes (display adapters, computer, sound), and the list is no category itself.
+      {"registry.reg", kAfterMonitors,
+       MonitorKeys("WRL2205", "5&1B2C3D4E&0&UID1", "wrl2205-lcd-22-wide.bin", "0003") + kAfterMonitors,
+       {"Moniteurs", "  avant : - Nb de moniteurs detectés : 3", "  après : - Nb de moniteurs detectés : 4",
+        "  ajouté : Moniteur #03", "  ajouté : - - Nom : WRL 2205W", "  ajouté : - - Description : Moniteur Plug-and-Play",
+        "  ajouté : - - Fabricant : (Types de moniteurs standard)", "  ajouté : - - Modèle : WRL2205",
+        "  ajouté : - - Numéro produit : W22-5A0391", "  ajouté : - - Numéro série : 369553",
+        "  ajouté : - - Dimensions (L x H) : 47 x 30"}},
   };
   for (const Case& c : kCases) {
     const std::string dir = ChangedCopy("xp-sp2-p4ht", c.File, c.From, c.To);
@@ -121,6 +166,22 @@ TEST(Compare, MovingLinesOnlyWithAll) {
   c.push_back(" - Host : x");
   EXPECT_EQ(Flat(CompareReports(a, c, false)), (Lines{"Réseau", "  ajouté : Réseau", "  ajouté : - Host : x"}));
   EXPECT_EQ(Flat(CompareReports(c, a, false)), (Lines{"Réseau", "  retiré : Réseau", "  retiré : - Host : x"}));
+}
+
+TEST(Compare, SubHeadingsStayInTheirCategoryRunLinesApart) {
+  const Lines a = {"Kestrova - Récupérateur infos système - Version 1.0", "Début Analyse", "Moniteurs",
+                   " - Nb de moniteurs detectés : 1", "Moniteur #00", " - - Nom : A", "Fin Analyse"};
+  Lines b = a;
+  b[5] = " - - Nom : B";
+  EXPECT_EQ(Flat(CompareReports(a, b, false)), (Lines{"Moniteurs", "  avant : - - Nom : A", "  après : - - Nom : B"}));
+  // "Fin Analyse" after another category is no change of "Moniteurs".
+  Lines c = a;
+  c.insert(c.begin() + 6, {"Réseau", " - Host : x"});
+  EXPECT_EQ(Flat(CompareReports(a, c, false)), (Lines{"Réseau", "  ajouté : Réseau", "  ajouté : - Host : x"}));
+  Lines d = a;
+  d.insert(d.begin() + 6, "Analyse interrompue par l'utilisateur");
+  EXPECT_EQ(Flat(CompareReports(a, d, false)),
+            (Lines{"Analyse interrompue par l'utilisateur", "  ajouté : Analyse interrompue par l'utilisateur"}));
 }
 
 TEST(Compare, BadFilesAreRefused) {

@@ -13,36 +13,16 @@
 #include "engine/inventory/network.h"
 #include "engine/platform/recorded/recorded_machine.h"
 #include "sections/network_section.h"
-#include "../app/fake_host.h"
+#include "tests/native/os/section_run.h"
 
 namespace kestrova {
 namespace {
 
-std::string MachineDir(const char* name) { return std::string(KESTROVA_FIXTURES) + "/machines/" + name; }
-
-struct NetworkRun {
-  explicit NetworkRun(const char* name) : machine(LoadRecordedMachine(MachineDir(name))) {}
-  TNetwork& Network() {
-    if (!engine) {
-      context = MakeEngineContext(machine->View());
-      engine = std::make_unique<TSystemInfo>(context);
-    }
-    return *engine->As<TNetwork>(TSystemInfo::Member::Network);
-  }
-  std::vector<std::string> Section() {
-    Network();
-    kestrova::testing::FakeHost host;
-    host.TickOnly({"Réseau"});
-    RunFlags flags;
-    SectionContext ctx{*engine, log, host, flags};
-    RunSection(kNetworkWriter, ctx);
-    EXPECT_EQ(log.UpdateDepth(), 0);
-    return log.Texts();
-  }
-  std::unique_ptr<RecordedMachine> machine;
-  EngineContext context;
-  std::unique_ptr<TSystemInfo> engine;
-  MemoryLog log;
+// The shared machine-engine-section fixture, with this area's member and section.
+struct NetworkRun : testing::SectionRun {
+  using SectionRun::SectionRun;
+  TNetwork& Network() { return Member<TNetwork>(TSystemInfo::Member::Network); }
+  std::vector<std::string> Section() { return Run(kNetworkWriter); }
 };
 
 // --- chain walks over raw buffers ---------------------------------------------------------

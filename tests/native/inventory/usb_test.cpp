@@ -12,36 +12,16 @@
 #include "engine/inventory/usb_descriptors.h"
 #include "engine/platform/recorded/recorded_machine.h"
 #include "sections/usb_section.h"
-#include "../app/fake_host.h"
+#include "tests/native/os/section_run.h"
 
 namespace kestrova {
 namespace {
 
-std::string MachineDir(const char* name) { return std::string(KESTROVA_FIXTURES) + "/machines/" + name; }
-
-struct UsbRun {
-  explicit UsbRun(const char* name) : machine(LoadRecordedMachine(MachineDir(name))) {}
-  TUSB& Usb() {
-    if (!engine) {
-      context = MakeEngineContext(machine->View());
-      engine = std::make_unique<TSystemInfo>(context);
-    }
-    return *engine->As<TUSB>(TSystemInfo::Member::USB);
-  }
-  std::vector<std::string> Section() {
-    Usb();
-    kestrova::testing::FakeHost host;
-    host.TickOnly({"USB"});
-    RunFlags flags;
-    SectionContext ctx{*engine, log, host, flags};
-    RunSection(kUsbWriter, ctx);
-    EXPECT_EQ(log.UpdateDepth(), 0);
-    return log.Texts();
-  }
-  std::unique_ptr<RecordedMachine> machine;
-  EngineContext context;
-  std::unique_ptr<TSystemInfo> engine;
-  MemoryLog log;
+// The shared machine-engine-section fixture, with this area's member and section.
+struct UsbRun : testing::SectionRun {
+  using SectionRun::SectionRun;
+  TUSB& Usb() { return Member<TUSB>(TSystemInfo::Member::USB); }
+  std::vector<std::string> Section() { return Run(kUsbWriter); }
 };
 
 const char* const kRootHub0 = "USB#ROOT_HUB#4&2f1c3b5a&0#{f18a0e88-c30c-11d0-8815-00a0c906bed8}";

@@ -127,6 +127,7 @@ TEST(EDIDDecode, TheFixtureBlocks) {
       {"qva1901-lcd-19.bin", "QV 1901FP", "K6A012", 0x04030201, 2005, 38, 30, 2.2},
       {"hlv-crt-17-two-names.bin", "HALVORSEN VISTA 17 PLUS", "HX3-0094417", 1234567, 2003, 32, 24, 2.4},
       {"nrd0710-no-name.bin", "", "NR15X-77201", 0, 2002, 30, 23, 2.2},
+      {"wrl2205-lcd-22-wide.bin", "WRL 2205W", "W22-5A0391", 0x0005A391, 2006, 47, 30, 2.2},
   };
   for (const Fixture& f : fixtures) {
     const Bytes b = ReadFixture(f.File);
