@@ -21,26 +21,29 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const uint64_t base = kBases[data[1] % 5];
   const std::vector<uint8_t> bytes(data + 2, data + size);
 
-  RecordedMachine source;
+  // The recorded twins the capturing ones wrap, alone (a whole machine is built only for
+  // the replay).
   CaptureOutput out;
   if (data[0] & 2) {
     IpHelperAnswer a;
     a.PointerSize = pointerSize;
     a.BaseAddress = base;
     a.Buffer = bytes;
-    source.Network.RawAdapters = a;
-    source.Network.RawParams = a;
-    CapturingNetwork net(source.Network);
+    RecordedNetwork source;
+    source.RawAdapters = a;
+    source.RawParams = a;
+    CapturingNetwork net(source);
     (void)net.AdaptersInfo(0);
     (void)net.NetworkParams(0);
     net.Write(out);
   } else {
-    source.Processes.PointerSize = pointerSize;
-    source.Processes.BufferAddress = base;
-    source.Processes.RawBuffers[kSystemProcessInformation] = bytes;
-    source.Processes.RawBuffers[kSystemModuleInformation] = bytes;
-    source.Processes.RawBuffers[kSystemHandleInformation] = bytes;
-    CapturingProcesses processes(source.Processes);
+    RecordedProcesses source;
+    source.PointerSize = pointerSize;
+    source.BufferAddress = base;
+    source.RawBuffers[kSystemProcessInformation] = bytes;
+    source.RawBuffers[kSystemModuleInformation] = bytes;
+    source.RawBuffers[kSystemHandleInformation] = bytes;
+    CapturingProcesses processes(source);
     const uint32_t big = static_cast<uint32_t>(bytes.size());
     (void)processes.QuerySystemInformation(kSystemProcessInformation, big);
     (void)processes.QuerySystemInformation(kSystemModuleInformation, big);

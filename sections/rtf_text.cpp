@@ -19,11 +19,12 @@ int HexValue(char c) {
 
 // Groups whose text is not part of the document's body.
 bool IsHiddenDestination(const std::string& word) {
-  static const char* const kHidden[] = {"fonttbl", "colortbl", "stylesheet", "info", "pict", "header",
+  // As strings: a comparison looks at the lengths before any character.
+  static const std::string kHidden[] = {"fonttbl", "colortbl", "stylesheet", "info", "pict", "header",
                                         "footer", "headerl", "headerr", "footerl", "footerr", "object",
                                         "listtable", "listoverridetable", "revtbl", "rsidtbl", "generator",
                                         "themedata", "latentstyles", "datastore", "xmlnstbl", "fldinst"};
-  for (const char* h : kHidden)
+  for (const std::string& h : kHidden)
     if (word == h) return true;
   return false;
 }

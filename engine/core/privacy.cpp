@@ -93,6 +93,7 @@ void PrivacyFilter::Insert(PersonalKind kind, unsigned number, const std::string
   const std::string key = Folded(value);
   if (byFolded_.count(key)) return;
   byFolded_[key] = values_.size();
+  starts_[static_cast<unsigned char>(key[0])] = true;
   values_.push_back(value);
   placeholders_.push_back(replacement);
   kinds_.push_back(kind);
@@ -141,7 +142,7 @@ std::string PrivacyFilter::Apply(const std::string& text) const {
   while (i < n) {
     bool replaced = false;
     const unsigned char before = i == 0 ? ' ' : static_cast<unsigned char>(text[i - 1]);
-    if (!WordChar(before) || !AddressChar(before)) {
+    if (starts_[static_cast<unsigned char>(Fold(text[i]))] && (!WordChar(before) || !AddressChar(before))) {
       for (size_t idx : order_) {
         const bool address = kinds_[idx] == PersonalKind::IPAddress;
         if (address ? AddressChar(before) : WordChar(before)) continue;

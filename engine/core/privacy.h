@@ -34,8 +34,9 @@ class PrivacyFilter {
   std::string PlaceholderOf(const std::string& value) const;
 
   // The text with every recorded value replaced where it stands as a whole: not preceded
-  // or followed by a letter, digit, '-' continuing a word, or '_'. So the user name in
-  // "C:\Documents and Settings\Jean\Bureau" goes, and "PC" inside "PCI" stays.
+  // or followed by a letter, a digit, '_' or a character from 128 on (an IP address: by a
+  // digit or a dot). So the user name in "C:\Documents and Settings\Jean\Bureau" goes,
+  // "PC" inside "PCI" stays, and the address in "IP_192.168.1.20" goes.
   std::string Apply(const std::string& text) const;
 
   size_t Count() const { return values_.size(); }
@@ -68,6 +69,7 @@ class PrivacyFilter {
   std::map<std::string, size_t> byFolded_; // lower-case value -> index
   unsigned next_[static_cast<size_t>(PersonalKind::Count_)] = {};
   std::vector<size_t> order_;              // indices, longest value first
+  bool starts_[256] = {};                  // the folded first characters of the values
 
   void Insert(PersonalKind kind, unsigned number, const std::string& value, const std::string& replacement);
 };

@@ -13,24 +13,45 @@ const char* const kComponentCopyright =
 namespace {
 // U+FFFE and U+FFFF are no characters of an XML document, not even as references.
 uint32_t XmlCharacter(uint32_t cp) { return cp == 0xFFFE || cp == 0xFFFF ? 0xFFFD : cp; }
+
+// "&#N;" for a character past ASCII.
+void AppendReference(std::string& out, uint32_t cp) {
+  char digits[10];
+  size_t n = 0;
+  cp = XmlCharacter(cp);
+  do {
+    digits[n++] = static_cast<char>('0' + cp % 10);
+    cp /= 10;
+  } while (cp != 0);
+  out += "&#";
+  while (n > 0) out += digits[--n];
+  out += ';';
+}
 }  // namespace
 
+// One pass over the bytes: the five markup characters as entities, line breaks dropped,
+// other control characters as '_', and every character past ASCII as a reference (an
+// invalid UTF-8 sequence as U+FFFD, one byte at a time).
 std::string EscapeValue(const std::string& text) {
-  std::string s = ReplaceAll(text, "&", "&amp;");
-  s = ReplaceAll(s, "\"", "&quot;");
-  s = ReplaceAll(s, "'", "&apos;");
-  s = ReplaceAll(s, ">", "&gt;");
-  s = ReplaceAll(s, "<", "&lt;");
   std::string out;
-  out.reserve(s.size());
-  for (uint32_t cp : DecodeUtf8(s)) {
-    if (cp == '\r' || cp == '\n') continue;
-    if (cp < 32)
-      out += '_';
-    else if (cp < 128)
-      out += static_cast<char>(cp);
-    else
-      out += Format("&#%u;", XmlCharacter(cp));
+  out.reserve(text.size());
+  for (size_t i = 0; i < text.size();) {
+    const unsigned char c = static_cast<unsigned char>(text[i]);
+    if (c >= 0x80) {
+      AppendReference(out, NextUtf8(text, i));
+      continue;
+    }
+    ++i;
+    switch (c) {
+      case '&': out += "&amp;"; break;
+      case '"': out += "&quot;"; break;
+      case '\'': out += "&apos;"; break;
+      case '>': out += "&gt;"; break;
+      case '<': out += "&lt;"; break;
+      case '\r':
+      case '\n': break;
+      default: out += c < 32 ? '_' : static_cast<char>(c); break;
+    }
   }
   return out;
 }
@@ -47,13 +68,14 @@ std::string ReportDocumentText(const ReportLines& lines) {
       // A name or value that reached a line unescaped: its characters as references, so
       // the text stays ASCII (which every declared encoding reads the same) and no
       // control character breaks the document.
-      for (uint32_t cp : DecodeUtf8(line)) {
+      for (size_t i = 0; i < line.size();) {
+        const uint32_t cp = NextUtf8(line, i);
         if (cp < 32)
           out += '_';
         else if (cp < 128)
           out += static_cast<char>(cp);
         else
-          out += Format("&#%u;", XmlCharacter(cp));
+          AppendReference(out, cp);
       }
     }
     out += '\n';
@@ -101,10 +123,23 @@ void ReportWriter::CloseSection() { lines_.push_back("</section>"); }
 
 void ReportWriter::Data(const std::string& name, const char* type, const std::string& unit,
                         const std::string& value) {
-  std::string line = "<data name=\"" + name + "\" type=\"" + type + "\"";
-  if (!unit.empty()) line += " unit=\"" + unit + "\"";
-  line += ">" + value + "</data>";
-  lines_.push_back(line);
+  // Built in one buffer: the report holds thousands of these lines.
+  std::string line;
+  line.reserve(name.size() + unit.size() + value.size() + 48);
+  line += "<data name=\"";
+  line += name;
+  line += "\" type=\"";
+  line += type;
+  line += '"';
+  if (!unit.empty()) {
+    line += " unit=\"";
+    line += unit;
+    line += '"';
+  }
+  line += '>';
+  line += value;
+  line += "</data>";
+  lines_.push_back(std::move(line));
 }
 
 void ReportWriter::String(const std::string& name, const std::string& value) {

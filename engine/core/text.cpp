@@ -45,7 +45,14 @@ std::string ToLowerAscii(std::string s) {
 }
 
 bool EqualsNoCase(const std::string& a, const std::string& b) {
-  return a.size() == b.size() && ToUpperAscii(a) == ToUpperAscii(b);
+  if (a.size() != b.size()) return false;
+  for (size_t i = 0; i < a.size(); ++i) {
+    char x = a[i], y = b[i];
+    if (x >= 'a' && x <= 'z') x = static_cast<char>(x - 'a' + 'A');
+    if (y >= 'a' && y <= 'z') y = static_cast<char>(y - 'a' + 'A');
+    if (x != y) return false;
+  }
+  return true;
 }
 
 bool StartsWith(const std::string& s, const std::string& p) { return s.compare(0, p.size(), p) == 0; }
@@ -87,33 +94,34 @@ std::string Truncate(const std::string& s, size_t n) {
   return s;
 }
 
+uint32_t NextUtf8(const std::string& s, size_t& i) {
+  const size_t n = s.size();
+  const unsigned char c = static_cast<unsigned char>(s[i]);
+  uint32_t cp;
+  size_t len;
+  if (c < 0x80) { ++i; return c; }
+  else if ((c >> 5) == 6) { cp = c & 0x1F; len = 2; }
+  else if ((c >> 4) == 14) { cp = c & 0x0F; len = 3; }
+  else if ((c >> 3) == 30) { cp = c & 0x07; len = 4; }
+  else { ++i; return 0xFFFD; }
+  if (i + len > n) { ++i; return 0xFFFD; }
+  for (size_t k = 1; k < len; ++k) {
+    const unsigned char d = static_cast<unsigned char>(s[i + k]);
+    if ((d >> 6) != 2) { ++i; return 0xFFFD; }
+    cp = (cp << 6) | (d & 0x3F);
+  }
+  // Overlong forms, surrogates and values past U+10FFFF are invalid: an overlong '"'
+  // must never come out as a real quote.
+  static const uint32_t kMinimum[5] = {0, 0, 0x80, 0x800, 0x10000};
+  if (cp < kMinimum[len] || (cp >= 0xD800 && cp < 0xE000) || cp > 0x10FFFF) { ++i; return 0xFFFD; }
+  i += len;
+  return cp;
+}
+
 std::vector<uint32_t> DecodeUtf8(const std::string& s) {
   std::vector<uint32_t> out;
-  size_t i = 0, n = s.size();
-  while (i < n) {
-    unsigned char c = static_cast<unsigned char>(s[i]);
-    uint32_t cp;
-    size_t len;
-    if (c < 0x80) { cp = c; len = 1; }
-    else if ((c >> 5) == 6) { cp = c & 0x1F; len = 2; }
-    else if ((c >> 4) == 14) { cp = c & 0x0F; len = 3; }
-    else if ((c >> 3) == 30) { cp = c & 0x07; len = 4; }
-    else { out.push_back(0xFFFD); ++i; continue; }
-    if (i + len > n) { out.push_back(0xFFFD); ++i; continue; }
-    bool ok = true;
-    for (size_t k = 1; k < len; ++k) {
-      unsigned char d = static_cast<unsigned char>(s[i + k]);
-      if ((d >> 6) != 2) { ok = false; break; }
-      cp = (cp << 6) | (d & 0x3F);
-    }
-    // Overlong forms, surrogates and values past U+10FFFF are invalid: an overlong '"'
-    // must never come out as a real quote.
-    static const uint32_t kMinimum[5] = {0, 0, 0x80, 0x800, 0x10000};
-    if (ok && (cp < kMinimum[len] || (cp >= 0xD800 && cp < 0xE000) || cp > 0x10FFFF)) ok = false;
-    if (!ok) { out.push_back(0xFFFD); ++i; continue; }
-    out.push_back(cp);
-    i += len;
-  }
+  out.reserve(s.size());
+  for (size_t i = 0; i < s.size();) out.push_back(NextUtf8(s, i));
   return out;
 }
 

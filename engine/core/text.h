@@ -29,6 +29,9 @@ std::string Truncate(const std::string& s, size_t n);
 
 // Unicode conversions. Invalid sequences become U+FFFD; decoding never reads past the input.
 std::vector<uint32_t> DecodeUtf8(const std::string& s);
+// The code point at s[i] (i < s.size()), i moved past it; an invalid or cut sequence
+// gives U+FFFD and moves i by one byte, as DecodeUtf8 does.
+uint32_t NextUtf8(const std::string& s, size_t& i);
 void AppendUtf8(std::string& out, uint32_t codePoint);
 std::string Utf16LeToUtf8(const uint8_t* data, size_t byteCount);
 // Code points from U+10000 as surrogate pairs; no terminating NUL added.

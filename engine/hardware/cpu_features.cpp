@@ -97,6 +97,7 @@ TCPUFeature TCPUFeatureSet::FeatureOfBit(unsigned bit) const {
 
 TCPUFeatureSet TCPUFeatureSet::Build(TFeatureSetKind kind, TCpuVendor vendor, uint32_t reg) {
   TCPUFeatureSet set;
+  set.records_.reserve(32);  // one register's bits
   const FeatureSetBit member = BitOf(kind);
   auto record = [&](const TFeatureDetail& row) {
     TCPUFeature f;

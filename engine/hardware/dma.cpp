@@ -62,10 +62,25 @@ TDMA::TDMA(const EngineContext& context) : TInformation(context) {
 
 bool TDMA::Read(uint32_t address, uint32_t length) {
   position_ = address;
+  bool ok = false;
+  if (Context().Sys.Firmware)
+    ok = Context().OSInfo.IsNT ? ReadSection(address, length) || ReadSegmentDump(address, length)
+                               : ReadDirect(address, length);
+  if (!ok) buffer_.assign(length, 0);
+  return ok;
+}
+
+void TDMA::Take(std::vector<uint8_t>&& bytes, size_t from, uint32_t length) {
+  // The bytes read become the buffer as they are (a 64 KB area is not copied again); a
+  // short read ends in zeros.
+  if (from == 0) {
+    buffer_ = std::move(bytes);
+    buffer_.resize(length, 0);
+    return;
+  }
   buffer_.assign(length, 0);
-  if (!Context().Sys.Firmware) return false;
-  if (Context().OSInfo.IsNT) return ReadSection(address, length) || ReadSegmentDump(address, length);
-  return ReadDirect(address, length);
+  const size_t n = std::min<size_t>(length, bytes.size() > from ? bytes.size() - from : 0);
+  std::copy_n(bytes.begin() + static_cast<std::ptrdiff_t>(from), n, buffer_.begin());
 }
 
 bool TDMA::ReadSection(uint32_t address, uint32_t length) {
@@ -74,8 +89,7 @@ bool TDMA::ReadSection(uint32_t address, uint32_t length) {
   if (uint64_t{length} + lead > UINT32_MAX) return false;
   auto view = Context().Sys.Firmware->MapPhysicalView(base, length + lead);
   if (!view) return false;
-  const size_t n = std::min<size_t>(length, view->size() > lead ? view->size() - lead : 0);
-  std::copy_n(view->begin() + lead, n, buffer_.begin());
+  Take(std::move(*view), lead, length);
   return true;
 }
 
@@ -112,8 +126,7 @@ bool TDMA::ReadSegmentDump(uint32_t address, uint32_t length) {
   fw.RemoveEmptyDirectory(dir);
   if (!dumped) return false;
 
-  const size_t n = std::min<size_t>(length, kSegmentSize - segment.Offset);
-  std::copy_n(work.begin() + segment.Offset, n, buffer_.begin());
+  Take(std::move(work), segment.Offset, length);
   return true;
 }
 
@@ -126,8 +139,7 @@ bool TDMA::ReadDirect(uint32_t address, uint32_t length) {
   if (!fw.LinearReadable(address, length, IFirmware::LinearCheck::Committed) &&
       !fw.LinearReadable(address, length, IFirmware::LinearCheck::Probed))
     return false;
-  const std::vector<uint8_t> bytes = fw.CopyLinear(address, length);
-  std::copy_n(bytes.begin(), std::min<size_t>(length, bytes.size()), buffer_.begin());
+  Take(fw.CopyLinear(address, length), 0, length);
   return true;
 }
 

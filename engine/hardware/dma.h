@@ -68,6 +68,8 @@ class TDMA : public TInformation {
   bool ReadSection(uint32_t address, uint32_t length);
   bool ReadSegmentDump(uint32_t address, uint32_t length);
   bool ReadDirect(uint32_t address, uint32_t length);
+  // Makes `length` bytes of `bytes` from `from` on the buffer, zeros past their end.
+  void Take(std::vector<uint8_t>&& bytes, size_t from, uint32_t length);
   // The raw text at `a` up to its zero byte, at the range end or after 255 bytes; `next`
   // receives the address after the zero byte.
   std::string RawText(uint64_t a, uint64_t* next) const;

@@ -436,7 +436,7 @@ void TSMBIOS::Refresh(int mode) {
   uint32_t start = 0, limit = 0, maxCount = 0;
   if (mode == 1) {
     TDMA& a = *readerA_;
-    if (!a.Read(kFirmwareStart, kFirmwareLength)) return;
+    if (!a.Read(areaStart_, areaLength_)) return;
     // The first place of an anchor in the loaded area, found on the buffer directly: a
     // byte-by-byte search through the range checks would cost more than the whole table.
     auto find = [&a](const char* anchor, uint32_t* at) {

@@ -181,6 +181,9 @@ class TSMBIOS : public TInformation {
   // Mode 1 locates the entry point and loads the table; any other mode decodes what
   // reader B holds, taking its whole buffer as the table.
   void Refresh(int mode);
+  // The area mode 1 searches for the entry point: the firmware's 64 KB at F0000h unless
+  // narrowed (a harness that lays small inputs there need not copy 64 KB for each).
+  void SetSearchArea(uint32_t start, uint32_t length) { areaStart_ = start, areaLength_ = length; }
 
   const TSMBIOSValues& Values() const { return v_; }
 
@@ -258,6 +261,7 @@ class TSMBIOS : public TInformation {
   static T At(const std::vector<T>& list, size_t i) { return i < list.size() ? list[i] : T{}; }
 
   std::unique_ptr<TDMA> readerA_, readerB_;
+  uint32_t areaStart_ = kFirmwareStart, areaLength_ = kFirmwareLength;
   TSMBIOSValues v_;
 };
 

@@ -1,7 +1,7 @@
 #include "engine/platform/capture/private_capture.h"
 
+#include <algorithm>
 #include <cstdint>
-#include <cstdlib>
 #include <vector>
 
 #include "engine/core/text.h"
@@ -32,8 +32,17 @@ size_t ReplaceText(std::string& bytes, const std::string& value, const std::stri
   const size_t len = value.size() * step;
   if (value.empty() || len > bytes.size()) return 0;
   auto at = [&](size_t i) { return static_cast<unsigned char>(bytes[i]); };
+  // Candidates are where the first character stands, in either case (found by the
+  // library's byte search, the rest compared only there).
+  const char lower = Fold(value[0]);
+  const char upper = (lower >= 'a' && lower <= 'z') ? static_cast<char>(lower - 'a' + 'A') : lower;
+  size_t nextLower = bytes.find(lower), nextUpper = bytes.find(upper);
   size_t count = 0;
-  for (size_t i = 0; i + len <= bytes.size(); ++i) {
+  for (size_t i = 0;; ++i) {
+    if (nextLower < i) nextLower = bytes.find(lower, i);  // npos is never below i
+    if (nextUpper < i) nextUpper = bytes.find(upper, i);
+    i = std::min(nextLower, nextUpper);
+    if (i == std::string::npos || i + len > bytes.size()) break;
     bool same = true;
     for (size_t k = 0; k < value.size() && same; ++k) {
       same = Fold(bytes[i + k * step]) == Fold(value[k]);
@@ -79,25 +88,37 @@ uint8_t BlockSum(const std::string& b, size_t block) {
   return sum;
 }
 
+// "01,a0,f" as bytes: one or two hex digits an item, blanks around items allowed.
 std::vector<uint8_t> ParseHexList(const std::string& list, bool* ok) {
   std::vector<uint8_t> out;
   *ok = true;
-  if (list.empty()) return out;
-  for (const std::string& item : Split(list, ',')) {
-    const std::string t = Trim(item);
-    if (t.empty() || t.size() > 2 || HexDigit(t[0]) < 0 || (t.size() == 2 && HexDigit(t[1]) < 0)) {
+  size_t i = 0;
+  const size_t n = list.size();
+  while (i < n) {
+    while (i < n && (list[i] == ' ' || list[i] == '\t')) ++i;
+    unsigned value = 0, digits = 0;
+    for (int d; i < n && digits < 3 && (d = HexDigit(list[i])) >= 0; ++i, ++digits) value = value * 16 + static_cast<unsigned>(d);
+    while (i < n && (list[i] == ' ' || list[i] == '\t')) ++i;
+    if (digits == 0 || digits > 2 || (i < n && list[i] != ',') || (i + 1 == n && list[i] == ',')) {
       *ok = false;
       return {};
     }
-    out.push_back(static_cast<uint8_t>(std::strtoul(t.c_str(), nullptr, 16)));
+    out.push_back(static_cast<uint8_t>(value));
+    ++i;  // past the comma
   }
   return out;
 }
 
 std::string HexList(const std::string& bytes) {
+  static const char kHex[] = "0123456789abcdef";
   std::string out;
-  for (size_t i = 0; i < bytes.size(); ++i)
-    out += Format(i ? ",%02x" : "%02x", static_cast<unsigned>(static_cast<uint8_t>(bytes[i])));
+  out.reserve(bytes.size() * 3);
+  for (size_t i = 0; i < bytes.size(); ++i) {
+    if (i) out += ',';
+    const auto b = static_cast<uint8_t>(bytes[i]);
+    out += kHex[b >> 4];
+    out += kHex[b & 0x0F];
+  }
   return out;
 }
 

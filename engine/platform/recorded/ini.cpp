@@ -1,5 +1,7 @@
 #include "engine/platform/recorded/ini.h"
 
+#include <cstring>
+
 #include "engine/core/text.h"
 #include "engine/platform/recorded/load_error.h"
 
@@ -11,38 +13,61 @@ const IniSection* IniDocument::Find(const std::string& name) const {
   return nullptr;
 }
 
+namespace {
+bool IsIniBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
+
+// [b, e) narrowed past the blanks at both ends, as Trim does.
+void TrimRange(const std::string& s, size_t& b, size_t& e) {
+  while (b < e && IsIniBlank(s[b])) ++b;
+  while (e > b && IsIniBlank(s[e - 1])) --e;
+}
+}  // namespace
+
+// Works on offsets into the input: one string per field kept, none per line read.
 IniDocument ParseIni(const std::string& input, const std::string& fileName) {
   IniDocument doc;
-  std::string text = StartsWith(input, "\xEF\xBB\xBF") ? input.substr(3) : input;
+  const size_t n = input.size();
+  size_t pos = StartsWith(input, "\xEF\xBB\xBF") ? 3 : 0;
   int lineNo = 0;
-  size_t pos = 0;
-  while (pos <= text.size()) {
-    size_t eol = text.find('\n', pos);
-    std::string raw = text.substr(pos, eol == std::string::npos ? std::string::npos : eol - pos);
-    pos = eol == std::string::npos ? text.size() + 1 : eol + 1;
+  while (pos <= n) {
+    const size_t lineStart = pos;
+    const size_t eol = input.find('\n', pos);
+    size_t rawEnd = eol == std::string::npos ? n : eol;
+    pos = eol == std::string::npos ? n + 1 : eol + 1;
     ++lineNo;
-    if (!raw.empty() && raw.back() == '\r') raw.pop_back();
-    if (raw.find('\0') != std::string::npos) throw LoadError(fileName, lineNo, "NUL character in line");
-    std::string line = Trim(raw);
-    if (line.empty() || line[0] == ';' || line[0] == '#') continue;
-    if (line[0] == '[') {
-      const std::string name = line.back() == ']' ? Trim(line.substr(1, line.size() - 2)) : std::string();
-      if (name.empty()) throw LoadError(fileName, lineNo, "malformed section header: " + line);
-      doc.Sections.push_back({name, lineNo, {}});
+    if (rawEnd > lineStart && input[rawEnd - 1] == '\r') --rawEnd;
+    if (std::memchr(input.data() + lineStart, '\0', rawEnd - lineStart))
+      throw LoadError(fileName, lineNo, "NUL character in line");
+    size_t b = lineStart, e = rawEnd;
+    TrimRange(input, b, e);
+    if (b == e || input[b] == ';' || input[b] == '#') continue;
+    if (input[b] == '[') {
+      size_t nb = b + 1, ne = e - 1;
+      if (input[e - 1] != ']' || ne < nb) nb = ne = b;  // "[" alone names nothing either
+      TrimRange(input, nb, ne);
+      if (nb == ne)
+        throw LoadError(fileName, lineNo, "malformed section header: " + input.substr(b, e - b));
+      doc.Sections.push_back({input.substr(nb, ne - nb), lineNo, {}});
       continue;
     }
-    if (doc.Sections.empty()) throw LoadError(fileName, lineNo, "line outside of any section: " + line);
-    IniEntry e;
-    e.Raw = raw;
-    e.Line = lineNo;
-    size_t eq = line.find('=');
-    if (eq != std::string::npos && eq > 0) {
-      e.Key = Trim(line.substr(0, eq));
-      e.Value = Trim(line.substr(eq + 1));
-      if (e.Value.size() >= 2 && e.Value.front() == '"' && e.Value.back() == '"')
-        e.Value = e.Value.substr(1, e.Value.size() - 2);
+    if (doc.Sections.empty())
+      throw LoadError(fileName, lineNo, "line outside of any section: " + input.substr(b, e - b));
+    IniEntry entry;
+    entry.Raw.assign(input, lineStart, rawEnd - lineStart);
+    entry.Line = lineNo;
+    const void* eqAt = std::memchr(input.data() + b, '=', e - b);
+    if (eqAt) {
+      const size_t eq = static_cast<size_t>(static_cast<const char*>(eqAt) - input.data());
+      if (eq > b) {
+        size_t kb = b, ke = eq, vb = eq + 1, ve = e;
+        TrimRange(input, kb, ke);
+        TrimRange(input, vb, ve);
+        if (ve - vb >= 2 && input[vb] == '"' && input[ve - 1] == '"') ++vb, --ve;
+        entry.Key.assign(input, kb, ke - kb);
+        entry.Value.assign(input, vb, ve - vb);
+      }
     }
-    doc.Sections.back().Entries.push_back(std::move(e));
+    doc.Sections.back().Entries.push_back(std::move(entry));
   }
   return doc;
 }

@@ -37,26 +37,48 @@ RegistryTree::~RegistryTree() = default;
 RegistryTree::RegistryTree(RegistryTree&&) noexcept = default;
 RegistryTree& RegistryTree::operator=(RegistryTree&&) noexcept = default;
 
+namespace {
+// Calls fn(part) for each non-empty part of a backslash-separated path, upper-cased into
+// one reused buffer (no allocation per part once the buffer holds the longest name); stops
+// when fn returns false.
+template <typename Fn>
+void ForEachUpperPart(const std::string& path, Fn fn) {
+  std::string key;
+  for (size_t at = 0; at <= path.size();) {
+    size_t end = path.find('\\', at);
+    if (end == std::string::npos) end = path.size();
+    if (end > at) {
+      key.assign(path, at, end - at);
+      for (char& c : key)
+        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+      if (!fn(key, at, end)) return;
+    }
+    at = end + 1;
+  }
+}
+}  // namespace
+
 RegistryTree::Node* RegistryTree::Find(RootKey root, const std::string& path) const {
   Node* node = roots_[static_cast<size_t>(root)].get();
-  for (const std::string& part : PathParts(path)) {
-    auto it = node->Children.find(ToUpperAscii(part));
-    if (it == node->Children.end()) return nullptr;
-    node = it->second.get();
-  }
+  ForEachUpperPart(path, [&](const std::string& key, size_t, size_t) {
+    auto it = node->Children.find(key);
+    node = it == node->Children.end() ? nullptr : it->second.get();
+    return node != nullptr;
+  });
   return node;
 }
 
 RegistryTree::Node* RegistryTree::Make(RootKey root, const std::string& path) {
   Node* node = roots_[static_cast<size_t>(root)].get();
-  for (const std::string& part : PathParts(path)) {
-    auto& child = node->Children[ToUpperAscii(part)];
+  ForEachUpperPart(path, [&](const std::string& key, size_t from, size_t to) {
+    auto& child = node->Children[key];
     if (!child) {
       child = std::make_unique<Node>();
-      child->Name = part;
+      child->Name = path.substr(from, to - from);
     }
     node = child.get();
-  }
+    return true;
+  });
   return node;
 }
 
@@ -166,13 +188,18 @@ std::vector<RegLine> LogicalLines(const std::string& text) {
       out.back().Text += piece;
     else
       out.push_back({piece, lineNo});
-    std::string t = Trim(out.back().Text);
-    continuing = !t.empty() && t.back() == '\\' && t[0] != '[' && t[0] != ';';
+    // Looked at in place: a long hex value continued over many lines must not be copied
+    // again for each of them.
+    std::string& s = out.back().Text;
+    auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; };
+    size_t b = 0, e = s.size();
+    while (b < e && blank(s[b])) ++b;
+    while (e > b && blank(s[e - 1])) --e;
+    continuing = e > b && s[e - 1] == '\\' && s[b] != '[' && s[b] != ';';
     if (continuing) {
-      // drop the backslash and anything after it
-      std::string& s = out.back().Text;
-      s = Trim(s);
-      s.pop_back();
+      // trimmed, then the backslash dropped
+      s.erase(e - 1);
+      s.erase(0, b);
     }
   }
   return out;

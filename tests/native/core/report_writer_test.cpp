@@ -26,6 +26,27 @@ TEST(EscapeValue, CharactersFrom128AreWrittenAsTheirCodePoints) {
   EXPECT_EQ(EscapeValue("\x7F"), "\x7F");                                     // 127 stays
 }
 
+TEST(EscapeValue, CutAndInvalidSequencesNextToMarkup) {
+  // A broken sequence gives U+FFFD one byte at a time; the markup character that cut it
+  // is escaped on its own, never taken into the sequence.
+  const struct {
+    std::string in, out;
+  } kCases[] = {
+      {"\xC3&", "&#65533;&amp;"},
+      {"\xE2\x82<", "&#65533;&#65533;&lt;"},
+      {"\xE2\x82", "&#65533;&#65533;"},
+      {"\xE2\"", "&#65533;&quot;"},
+      {"\xF0\x9F\x98'", "&#65533;&#65533;&#65533;&apos;"},
+      {"\xC0\xA2", "&#65533;&#65533;"},                 // an overlong quote stays no quote
+      {"\xED\xA0\x80>", "&#65533;&#65533;&#65533;&gt;"},  // a surrogate
+      {"\xEF\xBF\xBE", "&#65533;"},                   // U+FFFE is no XML character
+      {"\xF0\x9F\x98\x80", "&#128512;"},
+      {"\xFF\r\x80\n\x1F", "&#65533;&#65533;_"},
+      {"", ""},
+  };
+  for (const auto& c : kCases) EXPECT_EQ(EscapeValue(c.in), c.out) << c.in;
+}
+
 TEST(ReportWriter, DataLinesOfEachType) {
   ReportLines lines;
   ReportWriter w(lines);
