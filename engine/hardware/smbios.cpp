@@ -178,7 +178,19 @@ std::vector<TStructureIndexEntry> WalkStructureTable(const TDMA& r, uint32_t sta
           p += static_cast<const uint8_t*>(zero) - q;
           continue;
         }
-        if (q[-1] == 0 && (!z || (p + 1 < end && q[1] != 0))) break;
+        if (q[-1] == 0 && z) {
+          // Inside a run of zeros the set ends just before the run's next non-zero byte
+          // (or the run reaches the end): found a word at a time, not byte by byte.
+          uint64_t next = p + 1;
+          for (uint64_t w = 0; next + 8 <= end; next += 8) {
+            std::memcpy(&w, buf + (next - base), 8);
+            if (w != 0) break;
+          }
+          while (next < end && buf[next - base] == 0) ++next;
+          p = next < end ? next - 1 : end;
+          break;
+        }
+        if (q[-1] == 0) break;
         ++p;
       }
       d = p + 1 - start;

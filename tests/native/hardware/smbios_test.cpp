@@ -282,6 +282,7 @@ TEST(SmbiosWalk, SameStructuresAsTheByteByByteWalkOnManyTables) {
         t.push_back(0);
       }
       for (unsigned k = next() % 3; k > 0; --k) t.push_back(0);
+      if (next() % 8 == 0) t.insert(t.end(), next() % 40, 0);  // a long run of zeros
     }
     t.resize(t.size() - next() % 8);  // cut anywhere
     RecordedMachine m;
