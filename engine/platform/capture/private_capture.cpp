@@ -255,7 +255,15 @@ void MakeCapturePrivate(CaptureOutput& out, const PrivacyFilter& personal) {
   for (Entry& e : entries) e.Replacement = PersonalStandIn(e.Kind, e.Number, e.Value);
   const PrivacyFilter standIns = PrivacyFilter::FromEntries(entries);
   unsigned volume = 0;
-  out.Rewrite([&](const std::string& text) { return standIns.Apply(text); },
+  out.Rewrite([&](const std::string& text) {
+                // The folder's own files keep their names (an image's name is its address,
+                // which a value's digits could match); only the machine's files are renamed.
+                if (text.compare(0, 6, "files/") != 0 && text.find('/') == std::string::npos &&
+                    (text == "registry.reg" || text == "cpuid.txt" || text == "smbios.bin" ||
+                     text.compare(0, 7, "memory-") == 0))
+                  return text;
+                return standIns.Apply(text);
+              },
               [&](const std::string& section, const std::string& line) {
                 // Volume serial numbers are numbers here: each drive's becomes its own.
                 if (section.compare(0, 6, "drive:") == 0 && line.compare(0, 7, "Serial=") == 0)

@@ -157,6 +157,18 @@ TEST(Privacy, StandInsKeepTheShapeTheRecordedFormatNeeds) {
   EXPECT_EQ(mem.substr(0, 18), std::string("\x01XXXXX1\0XK6A0123\0\0", 18));
   EXPECT_EQ(mem.substr(18, 12), std::string("X\0X\0X\0X\0X\0" "1\0", 12));
   EXPECT_EQ(mem.substr(30), std::string(15, '\0') + "\x02");
+  // The folder's own file names stay, even where a value's digits match an image address.
+  {
+    PrivacyFilter digits;
+    digits.Add(K::SerialNumber, "000F0000");
+    CaptureOutput out;
+    out.SetFile("memory-000F0000.bin", "000F0000");
+    out.SetFile("files/c/000F0000/a.txt", "x");
+    MakeCapturePrivate(out, digits);
+    EXPECT_EQ(out.Files().count("memory-000F0000.bin"), 1u);
+    EXPECT_EQ(out.Files().at("memory-000F0000.bin"), "XXXXXXX1");
+    EXPECT_EQ(out.Files().count("files/c/SERIE-1/a.txt"), 1u);
+  }
   std::string edid(128, '\0');
   const uint8_t header[] = {0, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0, 0x3A, 0x44, 0x10, 0x07, 1, 2, 3, 4};
   for (size_t i = 0; i < sizeof header; ++i) edid[i] = static_cast<char>(header[i]);
