@@ -22,14 +22,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (i < size) ++i;
   RegValue value{type, std::vector<uint8_t>(data + i, data + size)};
 
-  RegistryTree live;
+  // Both trees are built once and emptied of the one key an input adds (every key of
+  // theirs lies under HKLM\SOFTWARE), so nothing of an input is left for the next.
+  static RegistryTree live, back;
+  live.DeleteKey(RootKey::LocalMachine, "SOFTWARE");
+  back.DeleteKey(RootKey::LocalMachine, "SOFTWARE");
   live.SetValue(RootKey::LocalMachine, "SOFTWARE\\K", name, value);
   CapturingRegistry tee(live);
   (void)tee.ValueNames(RootKey::LocalMachine, "SOFTWARE\\K");
   CaptureOutput notes;
   const std::string reg = tee.RegFile(&notes);
 
-  RegistryTree back;
   LoadRegFile(back, reg, "capture.reg");  // a LoadError here is a writer fault: it propagates
   auto got = back.QueryValue(RootKey::LocalMachine, "SOFTWARE\\K", name);
   bool lossy = false;

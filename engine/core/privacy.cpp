@@ -94,17 +94,28 @@ void PrivacyFilter::Insert(PersonalKind kind, unsigned number, const std::string
   if (byFolded_.count(key)) return;
   byFolded_[key] = values_.size();
   starts_[static_cast<unsigned char>(key[0])] = true;
+  if (values_.empty()) {
+    // A filter holds a handful of values: room for them at once rather than growing five
+    // lists one value at a time.
+    values_.reserve(8);
+    placeholders_.reserve(8);
+    kinds_.reserve(8);
+    numbers_.reserve(8);
+    order_.reserve(8);
+  }
   values_.push_back(value);
   placeholders_.push_back(replacement);
   kinds_.push_back(kind);
   numbers_.push_back(number);
-  order_.push_back(values_.size() - 1);
-  std::stable_sort(order_.begin(), order_.end(),
-                   [this](size_t a, size_t c) { return values_[a].size() > values_[c].size(); });
+  // Longest first; among values of one length, the one recorded first comes first.
+  const size_t index = values_.size() - 1;
+  auto at = std::find_if(order_.begin(), order_.end(), [&](size_t i) { return values_[i].size() < value.size(); });
+  order_.insert(at, index);
 }
 
 std::vector<PrivacyFilter::Entry> PrivacyFilter::Entries() const {
   std::vector<Entry> out;
+  out.reserve(values_.size());
   for (size_t i = 0; i < values_.size(); ++i) out.push_back({kinds_[i], numbers_[i], values_[i], placeholders_[i]});
   return out;
 }

@@ -60,6 +60,8 @@ class PrivacyFilter {
   void ApplyToDocument(std::vector<std::string>& lines) const;
 
   const std::vector<std::string>& Values() const { return values_; }
+  // Each value's number among its kind's values, in the order of Values().
+  const std::vector<unsigned>& Numbers() const { return numbers_; }
 
  private:
   std::vector<std::string> values_;        // as recorded, longest first when applied

@@ -14,8 +14,13 @@ constexpr RootName kRootNames[] = {
 }  // namespace
 
 std::optional<RootKey> RootKeyFromName(const std::string& name) {
-  for (const auto& r : kRootNames)
-    if (EqualsNoCase(name, r.Name)) return r.Root;
+  // Compared in place with the table's names (no text built per name).
+  auto upper = [](char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; };
+  for (const auto& r : kRootNames) {
+    size_t i = 0;
+    while (i < name.size() && r.Name[i] && upper(name[i]) == upper(r.Name[i])) ++i;
+    if (i == name.size() && !r.Name[i]) return r.Root;
+  }
   return std::nullopt;
 }
 

@@ -99,7 +99,12 @@ void CaptureOutput::Add(const std::string& section, const std::string& key, cons
   }
   const bool quote = !value.empty() && (value.front() == ' ' || value.front() == '\t' || value.back() == ' ' ||
                                         value.back() == '\t' || value.front() == '"');
-  Find(section).Lines.push_back(key + "=" + (quote ? "\"" + value + "\"" : value));
+  std::string line;
+  line.reserve(key.size() + value.size() + 3);
+  line.append(key).append(1, '=');
+  if (quote) line.append(1, '"').append(value).append(1, '"');
+  else line.append(value);
+  Find(section).Lines.push_back(std::move(line));
 }
 
 void CaptureOutput::AddLine(const std::string& section, const std::string& line) {
@@ -134,10 +139,18 @@ void CaptureOutput::Rewrite(const std::function<std::string(const std::string&)>
 void CaptureOutput::SetDirectory(const std::string& relativePath) { directories_.push_back(relativePath); }
 
 std::string CaptureOutput::MachineIni() const {
-  std::string out = "; Captured by kestrova-report --capture\r\n";
+  static const char kHead[] = "; Captured by kestrova-report --capture\r\n";
+  size_t size = sizeof kHead - 1;
   for (const Section& s : sections_) {
-    out += "\r\n[" + s.Name + "]\r\n";
-    for (const std::string& line : s.Lines) out += line + "\r\n";
+    size += s.Name.size() + 6;
+    for (const std::string& line : s.Lines) size += line.size() + 2;
+  }
+  std::string out;
+  out.reserve(size);  // one allocation for the whole file
+  out.append(kHead);
+  for (const Section& s : sections_) {
+    out.append("\r\n[").append(s.Name).append("]\r\n");
+    for (const std::string& line : s.Lines) out.append(line).append("\r\n");
   }
   return out;
 }

@@ -1,6 +1,7 @@
 #include "engine/platform/capture/capture_processes.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <set>
 
 #include "engine/core/text.h"
@@ -28,7 +29,13 @@ std::optional<std::string> SidText(const std::vector<uint8_t>& sid) {
 
 std::string Numbers(const uint64_t* values, size_t count) {
   std::string out;
-  for (size_t i = 0; i < count; ++i) out += (i ? "," : "") + std::to_string(values[i]);
+  out.reserve(count * 21);
+  char digits[24];
+  for (size_t i = 0; i < count; ++i) {
+    if (i) out += ',';
+    const int n = std::snprintf(digits, sizeof digits, "%llu", static_cast<unsigned long long>(values[i]));
+    out.append(digits, static_cast<size_t>(n));
+  }
   return out;
 }
 

@@ -31,14 +31,22 @@ bool IsValidUtf8(const std::string& s) {
   return again == s;
 }
 
-std::string HexBytes(const std::vector<uint8_t>& bytes) {
-  std::string out;
-  for (size_t i = 0; i < bytes.size(); ++i) out += Format(i ? ",%02x" : "%02x", bytes[i]);
+// The bytes as "xx,xx,...", after `out` (a type prefix), built in one allocation.
+std::string HexBytes(const std::vector<uint8_t>& bytes, std::string out = std::string()) {
+  static const char kHex[] = "0123456789abcdef";
+  out.reserve(out.size() + bytes.size() * 3);
+  for (size_t i = 0; i < bytes.size(); ++i) {
+    if (i) out += ',';
+    out += kHex[bytes[i] >> 4];
+    out += kHex[bytes[i] & 0x0F];
+  }
   return out;
 }
 
 std::string Quote(const std::string& text) {
-  std::string out = "\"";
+  std::string out;
+  out.reserve(text.size() + 8);
+  out += '"';
   for (char c : text) {
     switch (c) {
       case '\\': out += "\\\\"; break;
@@ -49,7 +57,8 @@ std::string Quote(const std::string& text) {
       default: out += c;
     }
   }
-  return out + "\"";
+  out += '"';
+  return out;
 }
 
 }  // namespace
@@ -61,15 +70,16 @@ std::string RegDataText(const RegValue& value, bool* lossy) {
     const std::string s(d.begin(), d.end());
     if (lossy && !IsValidUtf8(s)) *lossy = true;
     if (value.Type == kRegSz && !s.empty() && s.back() == '\0') return Quote(s.substr(0, s.size() - 1));
-    return Format("hex(%x):", value.Type) + HexBytes(Utf8ToUtf16Le(s));
+    return HexBytes(Utf8ToUtf16Le(s), Format("hex(%x):", value.Type));
   }
   if (value.Type == kRegDword && d.size() == 4)
     return Format("dword:%08x", uint32_t{d[0]} | uint32_t{d[1]} << 8 | uint32_t{d[2]} << 16 | uint32_t{d[3]} << 24);
-  if (value.Type == kRegBinary) return "hex:" + HexBytes(d);
-  return Format("hex(%x):", value.Type) + HexBytes(d);
+  if (value.Type == kRegBinary) return HexBytes(d, "hex:");
+  return HexBytes(d, Format("hex(%x):", value.Type));
 }
 
 CapturingRegistry::CapturingRegistry(const IRegistry& inner) : inner_(inner) {
+  roots_.reserve(sizeof kRoots / sizeof kRoots[0]);
   for (RootKey r : kRoots) {
     roots_.push_back(std::make_unique<Node>());
     roots_.back()->Name = RootKeyName(r);
@@ -182,11 +192,15 @@ std::string CapturingRegistry::RegFile(CaptureOutput* notes) const {
       bool anyValue = false;
       for (const auto& v : f.N->Values) anyValue = anyValue || v.second.has_value();
       if ((f.N->Exists && *f.N->Exists) || anyValue) {
-        out += "\r\n[" + f.Path + "]\r\n";
+        out.append("\r\n[").append(f.Path).append("]\r\n");
         for (const auto& [name, value] : f.N->Values) {
           if (!value) continue;
           bool lossy = false;
-          out += (name.empty() ? std::string("@") : Quote(name)) + "=" + RegDataText(*value, &lossy) + "\r\n";
+          if (name.empty()) out += '@';
+          else out += Quote(name);
+          out += '=';
+          out += RegDataText(*value, &lossy);
+          out += "\r\n";
           if (lossy && notes) notes->Note("[" + f.Path + "] \"" + name + "\": text that is not UTF-8; kept as U+FFFD");
         }
       }

@@ -133,21 +133,41 @@ size_t QuotedEnd(const std::string& line) {
 }
 
 // One line of registry.reg as the capture writes it: "[key]", or name=data with data a
-// quoted text, dword:, hex: or hex(N): on one line.
-std::string RegistryLine(const std::string& line, const PrivacyFilter& text) {
-  if (line.empty() || line[0] == '[') return text.Apply(line);
+// quoted text, dword:, hex: or hex(N): on one line. Appended to `out`.
+void RegistryLine(const std::string& line, const PrivacyFilter& text, std::string& out) {
+  if (line.empty() || line[0] == '[') {
+    out += text.Apply(line);
+    return;
+  }
   size_t nameEnd = line[0] == '@' ? 1 : QuotedEnd(line);
-  if (nameEnd == 0 || nameEnd >= line.size() || line[nameEnd] != '=') return text.Apply(line);
-  const std::string name = text.Apply(line.substr(0, nameEnd));
-  const std::string data = line.substr(nameEnd + 1);
-  if (!data.empty() && data[0] == '"') return name + "=" + text.Apply(data);
-  if (data.compare(0, 4, "hex:") != 0 && data.compare(0, 4, "hex(") != 0) return name + "=" + data;
-  const size_t colon = data.find(':');
-  if (colon == std::string::npos) return name + "=" + data;
-  const std::string type = data.substr(0, colon + 1);
+  if (nameEnd == 0 || nameEnd >= line.size() || line[nameEnd] != '=') {
+    out += text.Apply(line);
+    return;
+  }
+  out += text.Apply(line.substr(0, nameEnd));
+  out += '=';
+  const size_t dataAt = nameEnd + 1;
+  const size_t dataSize = line.size() - dataAt;
+  if (dataSize > 0 && line[dataAt] == '"') {
+    out += text.Apply(line.substr(dataAt));
+    return;
+  }
+  if (line.compare(dataAt, 4, "hex:") != 0 && line.compare(dataAt, 4, "hex(") != 0) {
+    out.append(line, dataAt, std::string::npos);
+    return;
+  }
+  const size_t colon = line.find(':', dataAt);
+  if (colon == std::string::npos) {
+    out.append(line, dataAt, std::string::npos);
+    return;
+  }
   bool ok = false;
-  const std::vector<uint8_t> parsed = ParseHexList(data.substr(colon + 1), &ok);
-  if (!ok) return name + "=" + data;
+  const std::vector<uint8_t> parsed = ParseHexList(line.substr(colon + 1), &ok);
+  if (!ok) {
+    out.append(line, dataAt, std::string::npos);
+    return;
+  }
+  const std::string type = line.substr(dataAt, colon + 1 - dataAt);
   std::string bytes(parsed.begin(), parsed.end());
   if (type == "hex(1):" || type == "hex(2):" || type == "hex(7):") {
     // Texts: decoded, filtered as text (a stand-in may be longer), encoded again.
@@ -157,19 +177,21 @@ std::string RegistryLine(const std::string& line, const PrivacyFilter& text) {
   } else {
     ReplaceInBinary(bytes, text);
   }
-  return name + "=" + type + HexList(bytes);
+  out += type;
+  out += HexList(bytes);
 }
 
 std::string RegistryFile(const std::string& file, const PrivacyFilter& text) {
-  std::string out;
+  std::string out, line;
+  out.reserve(file.size() + file.size() / 8);
   size_t start = 0;
   while (start < file.size()) {
     size_t end = file.find('\n', start);
     if (end == std::string::npos) end = file.size();
-    std::string line = file.substr(start, end - start);
+    line.assign(file, start, end - start);  // one buffer for every line
     const bool cr = !line.empty() && line.back() == '\r';
     if (cr) line.pop_back();
-    out += RegistryLine(line, text);
+    RegistryLine(line, text, out);
     if (cr) out += '\r';
     if (end < file.size()) out += '\n';
     start = end + 1;
@@ -211,7 +233,9 @@ std::string PersonalStandIn(PersonalKind kind, unsigned number, const std::strin
 }
 
 size_t ReplaceInBinary(std::string& bytes, const PrivacyFilter& personal) {
-  const std::vector<Entry> entries = personal.Entries();
+  // The values in place (no copy of the filter's lists per file).
+  const std::vector<std::string>& values = personal.Values();
+  const std::vector<unsigned>& numbers = personal.Numbers();
   const bool edid = IsEdid(bytes);
   std::vector<bool> validBlock;
   if (edid) {
@@ -219,22 +243,23 @@ size_t ReplaceInBinary(std::string& bytes, const PrivacyFilter& personal) {
     // The serial number as a number, bytes 12 to 15.
     const uint32_t serial = uint32_t{static_cast<uint8_t>(bytes[12])} | uint32_t{static_cast<uint8_t>(bytes[13])} << 8 |
                             uint32_t{static_cast<uint8_t>(bytes[14])} << 16 | uint32_t{static_cast<uint8_t>(bytes[15])} << 24;
-    for (const Entry& e : entries) {
-      if (serial == 0 || e.Value != std::to_string(serial)) continue;
+    for (size_t v = 0; v < values.size(); ++v) {
+      if (serial == 0 || values[v] != std::to_string(serial)) continue;
       // A number of six digits, so a report filtered again still sees a serial number.
-      const uint32_t standIn = 900000 + e.Number;
+      const uint32_t standIn = 900000 + numbers[v];
       for (int i = 0; i < 4; ++i) bytes[12 + i] = static_cast<char>((standIn >> (8 * i)) & 0xFF);
     }
   }
   size_t count = 0;
-  for (const Entry& e : entries) {
-    const std::string standIn = SameLength(e.Number, e.Value.size());
-    count += ReplaceText(bytes, e.Value, standIn, 1);
-    count += ReplaceText(bytes, e.Value, standIn, 2);
-    if (AllHex(e.Value, 32)) {
+  for (size_t v = 0; v < values.size(); ++v) {
+    const std::string& value = values[v];
+    const std::string standIn = SameLength(numbers[v], value.size());
+    count += ReplaceText(bytes, value, standIn, 1);
+    count += ReplaceText(bytes, value, standIn, 2);
+    if (AllHex(value, 32)) {
       std::string raw, blank(16, '\0');
-      for (size_t i = 0; i < 32; i += 2) raw += static_cast<char>(HexDigit(e.Value[i]) << 4 | HexDigit(e.Value[i + 1]));
-      blank[15] = static_cast<char>(e.Number & 0xFF);
+      for (size_t i = 0; i < 32; i += 2) raw += static_cast<char>(HexDigit(value[i]) << 4 | HexDigit(value[i + 1]));
+      blank[15] = static_cast<char>(numbers[v] & 0xFF);
       for (size_t at = bytes.find(raw); at != std::string::npos; at = bytes.find(raw, at + 16)) {
         bytes.replace(at, 16, blank);
         ++count;

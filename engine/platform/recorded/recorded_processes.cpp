@@ -326,21 +326,31 @@ class Reader {
     Fail(e, "unknown key '" + e.Key + "' in [" + section_.Name + "]");
   }
 
+  // Read in place (no copy of the text): a recording holds thousands of these.
   uint64_t Number(const IniEntry& e, const std::string& text, uint64_t max = ~uint64_t{0}) const {
-    const std::string v = Trim(text);
-    const bool hex = v.size() > 2 && v[0] == '0' && (v[1] == 'x' || v[1] == 'X');
-    const std::string digits = hex ? v.substr(2) : v;
+    size_t b = 0, end = text.size();
+    auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; };
+    while (b < end && blank(text[b])) ++b;
+    while (end > b && blank(text[end - 1])) --end;
+    auto shown = [&] { return text.substr(b, end - b); };
+    const bool hex = end - b > 2 && text[b] == '0' && (text[b + 1] == 'x' || text[b + 1] == 'X');
+    const size_t first = hex ? b + 2 : b;
     // Twenty decimal digits: a captured 64-bit counter may be as large as 2^64 - 1.
-    if (digits.empty() || digits.size() > (hex ? 16u : 20u) ||
-        digits.find_first_not_of(hex ? "0123456789abcdefABCDEF" : "0123456789") != std::string::npos)
-      Fail(e, "not a number: " + v);
+    if (first == end || end - first > (hex ? 16u : 20u)) Fail(e, "not a number: " + shown());
+    const uint64_t base = hex ? 16 : 10;
     uint64_t n = 0;
-    try {
-      n = std::stoull(digits, nullptr, hex ? 16 : 10);
-    } catch (const std::out_of_range&) {
-      Fail(e, "number out of range: " + v);
+    bool overflow = false;
+    for (size_t i = first; i < end; ++i) {
+      const char c = text[i];
+      uint64_t d;
+      if (c >= '0' && c <= '9') d = static_cast<uint64_t>(c - '0');
+      else if (hex && c >= 'a' && c <= 'f') d = static_cast<uint64_t>(c - 'a' + 10);
+      else if (hex && c >= 'A' && c <= 'F') d = static_cast<uint64_t>(c - 'A' + 10);
+      else Fail(e, "not a number: " + shown());
+      if (n > (~uint64_t{0} - d) / base) overflow = true;
+      n = n * base + d;
     }
-    if (n > max) Fail(e, "number out of range: " + v);
+    if (overflow || n > max) Fail(e, "number out of range: " + shown());
     return n;
   }
   uint64_t Number(const IniEntry& e, uint64_t max = ~uint64_t{0}) const { return Number(e, e.Value, max); }
@@ -354,10 +364,23 @@ class Reader {
   uint32_t U32(const IniEntry& e) const { return static_cast<uint32_t>(Number(e, 0xFFFFFFFFu)); }
   bool Bool(const IniEntry& e) const { return Number(e, 1) != 0; }
   std::vector<std::string> Fields(const IniEntry& e, size_t min, size_t max) const {
-    std::vector<std::string> f;
-    for (const auto& s : Split(e.Value, ',')) f.push_back(Trim(s));
-    if (f.size() < min || f.size() > max)
+    const std::string& v = e.Value;
+    const size_t count = static_cast<size_t>(std::count(v.begin(), v.end(), ',')) + 1;
+    if (count < min || count > max)
       Fail(e, "expected " + std::to_string(min) + " to " + std::to_string(max) + " comma-separated fields");
+    // Each field trimmed straight out of the value: one string per field, none per piece.
+    std::vector<std::string> f;
+    f.reserve(count);
+    auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; };
+    for (size_t start = 0;;) {
+      size_t comma = v.find(',', start);
+      size_t b = start, end = comma == std::string::npos ? v.size() : comma;
+      while (b < end && blank(v[b])) ++b;
+      while (end > b && blank(v[end - 1])) --end;
+      f.emplace_back(v, b, end - b);
+      if (comma == std::string::npos) break;
+      start = comma + 1;
+    }
     return f;
   }
   std::vector<uint8_t> Sid(const IniEntry& e, const std::string& text) const {

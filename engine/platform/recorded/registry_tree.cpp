@@ -31,6 +31,7 @@ std::vector<std::string> PathParts(const std::string& path) {
 }  // namespace
 
 RegistryTree::RegistryTree() {
+  roots_.reserve(kRootCount);
   for (size_t i = 0; i < kRootCount; ++i) roots_.push_back(std::make_unique<Node>());
 }
 RegistryTree::~RegistryTree() = default;
@@ -174,6 +175,7 @@ struct RegLine {
 // Logical lines: continuation lines (a line ending in a backslash) joined.
 std::vector<RegLine> LogicalLines(const std::string& text) {
   std::vector<RegLine> out;
+  out.reserve(static_cast<size_t>(std::count(text.begin(), text.end(), '\n')) + 1);
   int lineNo = 0;
   size_t pos = 0;
   bool continuing = false;
@@ -183,11 +185,10 @@ std::vector<RegLine> LogicalLines(const std::string& text) {
     pos = eol == std::string::npos ? text.size() : eol + 1;
     ++lineNo;
     if (!raw.empty() && raw.back() == '\r') raw.pop_back();
-    std::string piece = continuing ? Trim(raw) : raw;
     if (continuing)
-      out.back().Text += piece;
+      out.back().Text += Trim(raw);
     else
-      out.push_back({piece, lineNo});
+      out.push_back({std::move(raw), lineNo});
     // Looked at in place: a long hex value continued over many lines must not be copied
     // again for each of them.
     std::string& s = out.back().Text;
@@ -234,20 +235,54 @@ bool ParseQuoted(const std::string& s, size_t& i, std::string& out) {
   return false;
 }
 
-bool ParseHexBytes(const std::string& s, std::vector<uint8_t>& out) {
+// Items read in place between the commas: no text is built per byte.
+bool ParseHexBytes(const std::string& s, size_t from, std::vector<uint8_t>& out) {
   out.clear();
-  std::string t = Trim(s);
-  if (t.empty()) return true;
-  for (const std::string& item : Split(t, ',')) {
-    std::string b = Trim(item);
-    if (b.empty() || b.size() > 2) return false;
+  auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; };
+  size_t b = from, e = s.size();
+  while (b < e && blank(s[b])) ++b;
+  while (e > b && blank(s[e - 1])) --e;
+  if (b == e) return true;
+  out.reserve((e - b + 1) / 3 + 1);
+  for (size_t start = b;;) {
+    size_t comma = s.find(',', start);
+    if (comma == std::string::npos || comma > e) comma = e;
+    size_t ib = start, ie = comma;
+    while (ib < ie && blank(s[ib])) ++ib;
+    while (ie > ib && blank(s[ie - 1])) --ie;
+    if (ib == ie || ie - ib > 2) return false;
     int v = 0;
-    for (char c : b) {
-      int d = HexDigit(c);
+    for (size_t i = ib; i < ie; ++i) {
+      int d = HexDigit(s[i]);
       if (d < 0) return false;
       v = v * 16 + d;
     }
     out.push_back(static_cast<uint8_t>(v));
+    if (comma == e) break;
+    start = comma + 1;
+  }
+  return true;
+}
+
+// Trim, in place (no copy of the line).
+void TrimInPlace(std::string& s) {
+  auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; };
+  size_t e = s.size();
+  while (e > 0 && blank(s[e - 1])) --e;
+  s.erase(e);
+  size_t b = 0;
+  while (b < s.size() && blank(s[b])) ++b;
+  s.erase(0, b);
+}
+
+// Whether s starts with the lower-case ASCII `prefix`, case ignored.
+bool StartsNoCase(const std::string& s, const char* prefix) {
+  size_t i = 0;
+  for (; prefix[i]; ++i) {
+    if (i >= s.size()) return false;
+    char c = s[i];
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    if (c != prefix[i]) return false;
   }
   return true;
 }
@@ -270,8 +305,10 @@ void LoadRegFile(RegistryTree& tree, const std::string& bytes, const std::string
   RootKey root = RootKey::LocalMachine;
   std::string keyPath;
 
-  for (const RegLine& rl : LogicalLines(text)) {
-    std::string line = Trim(rl.Text);
+  std::vector<RegLine> lines = LogicalLines(text);
+  for (RegLine& rl : lines) {
+    std::string& line = rl.Text;
+    TrimInPlace(line);
     if (line.empty() || line[0] == ';') continue;
     if (line.find('\0') != std::string::npos) throw LoadError(fileName, rl.Line, "NUL character in line");
     if (!headerSeen) {
@@ -311,7 +348,9 @@ void LoadRegFile(RegistryTree& tree, const std::string& bytes, const std::string
     ++i;
     if (!haveKey) throw LoadError(fileName, rl.Line, "value before any key");
     if (deletedKey) continue;  // values under a deleted key are ignored, as regedit does
-    std::string data = Trim(line.substr(i));
+    line.erase(0, i);  // the line is not needed past here: its data trimmed in place
+    TrimInPlace(line);
+    const std::string& data = line;
     RegValue value;
     if (data == "-") {
       tree.DeleteValue(root, keyPath, name);
@@ -325,7 +364,7 @@ void LoadRegFile(RegistryTree& tree, const std::string& bytes, const std::string
       value.Type = kRegSz;
       value.Data.assign(s.begin(), s.end());
       value.Data.push_back(0);
-    } else if (StartsWith(ToLowerAscii(data), "dword:")) {
+    } else if (StartsNoCase(data, "dword:")) {
       std::string h = Trim(data.substr(6));
       if (h.empty() || h.size() > 8) throw LoadError(fileName, rl.Line, "malformed dword value");
       uint32_t v = 0;
@@ -336,7 +375,7 @@ void LoadRegFile(RegistryTree& tree, const std::string& bytes, const std::string
       }
       value.Type = kRegDword;
       for (int k = 0; k < 4; ++k) value.Data.push_back(static_cast<uint8_t>(v >> (8 * k)));
-    } else if (StartsWith(ToLowerAscii(data), "hex")) {
+    } else if (StartsNoCase(data, "hex")) {
       size_t colon = data.find(':');
       if (colon == std::string::npos) throw LoadError(fileName, rl.Line, "malformed hex value");
       std::string head = ToLowerAscii(Trim(data.substr(0, colon)));
@@ -354,7 +393,7 @@ void LoadRegFile(RegistryTree& tree, const std::string& bytes, const std::string
         }
       }
       std::vector<uint8_t> bytesOut;
-      if (!ParseHexBytes(data.substr(colon + 1), bytesOut)) throw LoadError(fileName, rl.Line, "malformed hex bytes");
+      if (!ParseHexBytes(data, colon + 1, bytesOut)) throw LoadError(fileName, rl.Line, "malformed hex bytes");
       value.Type = type;
       if (IsStringType(type)) {
         // Stored text: UTF-16LE in version 5 files, the ANSI code page in REGEDIT4 ones.
