@@ -1,5 +1,7 @@
 #include "engine/core/report_writer.h"
 
+#include <utility>
+
 #include "engine/core/text.h"
 #include "engine/os/osinfo.h"
 
@@ -32,9 +34,9 @@ void AppendReference(std::string& out, uint32_t cp) {
 // One pass over the bytes: the five markup characters as entities, line breaks dropped,
 // other control characters as '_', and every character past ASCII as a reference (an
 // invalid UTF-8 sequence as U+FFFD, one byte at a time).
-std::string EscapeValue(const std::string& text) {
-  std::string out;
-  out.reserve(text.size());
+namespace {
+// EscapeValue's text appended to `out` (the report's lines are built in one buffer each).
+void AppendEscaped(std::string& out, const std::string& text) {
   for (size_t i = 0; i < text.size();) {
     const unsigned char c = static_cast<unsigned char>(text[i]);
     if (c >= 0x80) {
@@ -53,6 +55,13 @@ std::string EscapeValue(const std::string& text) {
       default: out += c < 32 ? '_' : static_cast<char>(c); break;
     }
   }
+}
+}  // namespace
+
+std::string EscapeValue(const std::string& text) {
+  std::string out;
+  out.reserve(text.size());
+  AppendEscaped(out, text);
   return out;
 }
 
@@ -110,20 +119,33 @@ void ReportWriter::OpenEnvelope(const TOSInfo& os, uint16_t langId) {
 void ReportWriter::CloseEnvelope() { lines_.push_back("</classes>"); }
 
 void ReportWriter::OpenClass(const std::string& element, const std::string& className) {
-  lines_.push_back("<" + element + " classname=\"" + className + "\">");
+  std::string line;
+  line.reserve(element.size() + className.size() + 16);
+  line += '<';
+  line += element;
+  line += " classname=\"";
+  line += className;
+  line += "\">";
+  lines_.push_back(std::move(line));
 }
 
 void ReportWriter::CloseClass(const std::string& element) { lines_.push_back("</" + element + ">"); }
 
 void ReportWriter::OpenSection(const std::string& name) {
-  lines_.push_back("<section name=\"" + EscapeValue(name) + "\">");
+  std::string line;
+  line.reserve(name.size() + 18);
+  line += "<section name=\"";
+  AppendEscaped(line, name);
+  line += "\">";
+  lines_.push_back(std::move(line));
 }
 
 void ReportWriter::CloseSection() { lines_.push_back("</section>"); }
 
-void ReportWriter::Data(const std::string& name, const char* type, const std::string& unit,
-                        const std::string& value) {
-  // Built in one buffer: the report holds thousands of these lines.
+namespace {
+// Built in one buffer: the report holds thousands of these lines.
+std::string DataLine(const std::string& name, const char* type, const std::string& unit, const std::string& value,
+                     bool escape) {
   std::string line;
   line.reserve(name.size() + unit.size() + value.size() + 48);
   line += "<data name=\"";
@@ -137,13 +159,22 @@ void ReportWriter::Data(const std::string& name, const char* type, const std::st
     line += '"';
   }
   line += '>';
-  line += value;
+  if (escape)
+    AppendEscaped(line, value);
+  else
+    line += value;
   line += "</data>";
-  lines_.push_back(std::move(line));
+  return line;
+}
+}  // namespace
+
+void ReportWriter::Data(const std::string& name, const char* type, const std::string& unit,
+                        const std::string& value) {
+  lines_.push_back(DataLine(name, type, unit, value, false));
 }
 
 void ReportWriter::String(const std::string& name, const std::string& value) {
-  Data(name, "string", "", EscapeValue(value));
+  lines_.push_back(DataLine(name, "string", "", value, true));
 }
 
 void ReportWriter::Integer(const std::string& name, int64_t value, const std::string& unit) {
@@ -169,7 +200,7 @@ void ReportWriter::StringList(const std::string& listName, const std::string& it
     Data(listName, "integer", "", Format("%zu", items.size()));
   std::string escapedItem = EscapeValue(itemName);
   for (size_t i = 0; i < items.size(); ++i)
-    Data(Format("%s[%zu]", escapedItem.c_str(), i), "string", "", EscapeValue(items[i]));
+    lines_.push_back(DataLine(Format("%s[%zu]", escapedItem.c_str(), i), "string", "", items[i], true));
 }
 
 }  // namespace kestrova

@@ -1,10 +1,26 @@
 #include "engine/inventory/ip_helper.h"
 
-#include <set>
+#include <algorithm>
 
 namespace kestrova {
 
 namespace {
+
+// The offsets a walk has visited; a walk stops after kMaxChainElements of them, so a fixed
+// table holds them all (no allocation per element).
+class Visited {
+ public:
+  // True the first time `at` is offered, false when it was visited already.
+  bool Insert(size_t at) {
+    if (std::find(seen_, seen_ + count_, at) != seen_ + count_) return false;
+    if (count_ < kMaxChainElements) seen_[count_++] = at;
+    return true;
+  }
+
+ private:
+  size_t seen_[kMaxChainElements];
+  size_t count_ = 0;
+};
 
 uint32_t U32(const std::vector<uint8_t>& b, size_t at) {
   if (at > b.size() || b.size() - at < 4) return 0;
@@ -34,9 +50,9 @@ IpAddrEntry ReadAddr(const IpHelperAnswer& a, const IpHelperLayout& l, size_t at
 // already visited, and after kMaxChainElements elements.
 std::vector<IpAddrEntry> WalkAddresses(const IpHelperAnswer& a, const IpHelperLayout& l, size_t first) {
   std::vector<IpAddrEntry> out;
-  std::set<size_t> seen;
+  Visited seen;
   size_t at = first;
-  while (out.size() < kMaxChainElements && seen.insert(at).second) {
+  while (out.size() < kMaxChainElements && seen.Insert(at)) {
     out.push_back(ReadAddr(a, l, at));
     uint64_t next = Pointer(a.Buffer, at + l.AddrNext, a.PointerSize);
     if (next == 0 || next == a.BaseAddress + at) break;
@@ -56,21 +72,19 @@ const IpHelperLayout* IpHelperLayoutFor(uint32_t pointerSize) {
 }
 
 std::string FixedText(const std::vector<uint8_t>& bytes, size_t offset, size_t size) {
-  std::string out;
-  for (size_t i = 0; i < size && offset + i < bytes.size(); ++i) {
-    if (bytes[offset + i] == 0) break;
-    out += static_cast<char>(bytes[offset + i]);
-  }
-  return out;
+  if (offset >= bytes.size()) return {};
+  const uint8_t* begin = bytes.data() + offset;
+  const uint8_t* end = begin + std::min(size, bytes.size() - offset);
+  return std::string(begin, std::find(begin, end, uint8_t{0}));
 }
 
 std::vector<DecodedAdapter> DecodeAdaptersInfo(const IpHelperAnswer& a) {
   std::vector<DecodedAdapter> out;
   const IpHelperLayout* l = IpHelperLayoutFor(a.PointerSize);
   if (!l || a.Buffer.size() < l->AdapterSize) return out;
-  std::set<size_t> seen;
+  Visited seen;
   size_t at = 0;
-  while (out.size() < kMaxChainElements && seen.insert(at).second) {
+  while (out.size() < kMaxChainElements && seen.Insert(at)) {
     DecodedAdapter d;
     d.Description = FixedText(a.Buffer, at + l->AdapterDescription, kAdapterDescriptionSize);
     uint32_t length = U32(a.Buffer, at + l->AdapterAddressLength);
@@ -107,10 +121,10 @@ std::optional<DecodedNetworkParams> DecodeNetworkParams(const IpHelperAnswer& a)
     if (auto off = OffsetOf(a, current, l->AddrSize)) p.CurrentDnsServer = ReadAddr(a, *l, *off).Address;
   }
   // The DNS server chain also ends where the next entry repeats the current address.
-  std::set<size_t> seen;
+  Visited seen;
   size_t at = l->FixedDnsServerList;
   std::string address = ReadAddr(a, *l, at).Address;
-  while (p.DnsServers.size() < kMaxChainElements && seen.insert(at).second) {
+  while (p.DnsServers.size() < kMaxChainElements && seen.Insert(at)) {
     p.DnsServers.push_back(address);
     uint64_t next = Pointer(b, at + l->AddrNext, a.PointerSize);
     if (next == 0 || next == a.BaseAddress + at) break;

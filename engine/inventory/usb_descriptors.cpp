@@ -8,6 +8,7 @@ namespace kestrova {
 
 std::string NameFromRequest(const std::vector<uint8_t>& output, size_t offset) {
   std::string bytes;
+  if (offset < output.size()) bytes.reserve((output.size() - offset + 1) / 2);
   for (size_t at = offset; at < output.size(); at += 2) {
     if (output[at] == 0) break;
     bytes += static_cast<char>(output[at]);
@@ -74,13 +75,9 @@ uint8_t InterfaceClassIndex(const std::vector<uint8_t>& configuration) {
 std::string DecodeStringDescriptor(const std::vector<uint8_t>& d) {
   if (d.size() < 2) return {};
   size_t end = std::min<size_t>(d[0], d.size());
-  std::vector<uint8_t> units;
-  for (size_t at = 2; at + 2 <= end; at += 2) {
-    if (d[at] == 0 && d[at + 1] == 0) break;
-    units.push_back(d[at]);
-    units.push_back(d[at + 1]);
-  }
-  return Truncate(Utf16LeToUtf8(units.data(), units.size()), 255);
+  size_t at = 2;  // the units run to a NUL unit or to the last whole unit
+  while (at + 2 <= end && !(d[at] == 0 && d[at + 1] == 0)) at += 2;
+  return Truncate(Utf16LeToUtf8(d.data() + 2, at - 2), 255);
 }
 
 }  // namespace kestrova

@@ -25,22 +25,22 @@ UsbAnswer Failed() {
 // A name answer: the input's leading fields, ActualLength, then the UTF-16 name and its
 // NUL, cut to the output size.
 UsbAnswer NameAnswer(const std::vector<uint8_t>& input, size_t lengthAt, const std::string& name, uint32_t outputSize) {
-  std::vector<uint8_t> out(input.begin(), input.begin() + std::min(input.size(), lengthAt));
-  out.resize(lengthAt + 4, 0);
-  std::vector<uint8_t> text;
-  for (uint32_t cp : DecodeUtf8(name)) {
-    text.push_back(static_cast<uint8_t>(cp));
-    text.push_back(static_cast<uint8_t>(cp >> 8));
-  }
-  text.push_back(0);
-  text.push_back(0);
-  uint32_t actual = static_cast<uint32_t>(lengthAt + 4 + text.size());
-  for (int i = 0; i < 4; ++i) out[lengthAt + i] = static_cast<uint8_t>(actual >> (8 * i));
-  out.insert(out.end(), text.begin(), text.end());
-  if (out.size() > outputSize) out.resize(outputSize);
   UsbAnswer a;
   a.Ok = true;
-  a.Output = out;
+  std::vector<uint8_t>& out = a.Output;
+  out.reserve(lengthAt + 4 + 2 * name.size() + 2);  // a UTF-8 name has no more characters than bytes
+  out.assign(input.begin(), input.begin() + static_cast<long>(std::min(input.size(), lengthAt)));
+  out.resize(lengthAt + 4, 0);
+  for (size_t i = 0; i < name.size();) {
+    const uint32_t cp = NextUtf8(name, i);
+    out.push_back(static_cast<uint8_t>(cp));
+    out.push_back(static_cast<uint8_t>(cp >> 8));
+  }
+  out.push_back(0);
+  out.push_back(0);
+  const uint32_t actual = static_cast<uint32_t>(out.size());
+  for (int i = 0; i < 4; ++i) out[lengthAt + i] = static_cast<uint8_t>(actual >> (8 * i));
+  if (out.size() > outputSize) out.resize(outputSize);
   return a;
 }
 
@@ -58,14 +58,23 @@ std::vector<uint8_t> StringDescriptorOf(const std::string& text) {
 }
 
 UsbHandle RecordedUsb::Open(const std::string& name) {
-  const std::string key = ToUpperAscii(name);
+  std::string key = ToUpperAscii(name);
   if (!Controllers.count(key) && !Hubs.count(key)) return 0;
+  // 0 names no handle, and a handle still open is not given twice (once the count wraps).
+  while (next_ == 0 || Find(next_) != open_.end()) ++next_;
   UsbHandle h = next_++;
-  open_[h] = key;
+  open_.emplace_back(h, std::move(key));
   return h;
 }
 
-void RecordedUsb::Close(UsbHandle handle) { open_.erase(handle); }
+std::vector<std::pair<UsbHandle, std::string>>::iterator RecordedUsb::Find(UsbHandle handle) {
+  return std::find_if(open_.begin(), open_.end(), [&](const auto& o) { return o.first == handle; });
+}
+
+void RecordedUsb::Close(UsbHandle handle) {
+  auto it = Find(handle);
+  if (it != open_.end()) open_.erase(it);
+}
 
 std::string RecordedUsb::ErrorMessage(uint32_t code) const {
   auto it = Messages.find(code);
@@ -74,7 +83,7 @@ std::string RecordedUsb::ErrorMessage(uint32_t code) const {
 
 UsbAnswer RecordedUsb::Request(UsbHandle handle, uint32_t code, const std::vector<uint8_t>& input, uint32_t outputSize) {
   ++Requests;
-  auto h = open_.find(handle);
+  auto h = Find(handle);
   if (h == open_.end()) {
     UsbAnswer bad;
     bad.LastError = 6;  // ERROR_INVALID_HANDLE
@@ -141,8 +150,9 @@ UsbAnswer RecordedUsb::Port(const RecordedUsbHub& hub, uint32_t code, const std:
       if (!d) return Failed();
       UsbAnswer a;
       a.Ok = true;
-      a.Output.assign(input.begin(), input.begin() + kDescriptorRequestHeader);
       size_t n = std::min<size_t>({d->size(), length, outputSize > kDescriptorRequestHeader ? outputSize - kDescriptorRequestHeader : 0});
+      a.Output.reserve(kDescriptorRequestHeader + n);
+      a.Output.assign(input.begin(), input.begin() + kDescriptorRequestHeader);
       a.Output.insert(a.Output.end(), d->begin(), d->begin() + static_cast<long>(n));
       return a;
     }

@@ -7,6 +7,7 @@
 #include <map>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "engine/platform/recorded/ini.h"
@@ -62,7 +63,9 @@ class RecordedUsb : public IUsb {
 
  private:
   UsbAnswer Port(const RecordedUsbHub& hub, uint32_t code, const std::vector<uint8_t>& input, uint32_t outputSize);
-  std::map<UsbHandle, std::string> open_;
+  // The open handles and the device each names: a walk holds only a few at a time.
+  std::vector<std::pair<UsbHandle, std::string>> open_;
+  std::vector<std::pair<UsbHandle, std::string>>::iterator Find(UsbHandle handle);
   UsbHandle next_ = 1;
 };
 
