@@ -14,21 +14,30 @@ namespace {
 
 // The measurement itself, the same on the worker and on the caller: both counters read,
 // a busy wait until GetTickCount has advanced by 5 ms, both counters read again.
+// GetTickCount moves in steps (about 55 ms on Windows 9x, 10 to 16 ms on NT, irregular
+// under Wine): begun just before a step, "5 ms later" can come a few microseconds later,
+// too short to measure anything. So the measurement starts on a step.
 ClockSample MeasureClock() {
   ClockSample s;
   LARGE_INTEGER frequency, before, after;
-  const uint64_t tsc0 = __rdtsc();
   if (!QueryPerformanceCounter(&before)) {
     s.ExitCode = GetLastError() ? GetLastError() : ERROR_NOT_SUPPORTED;
     return s;
   }
-  const DWORD start = GetTickCount();
   // GetTickCount always moves on; the counter check only guards against a stuck clock.
   LARGE_INTEGER now = before;
-  while (GetTickCount() - start < 5) {
-    QueryPerformanceCounter(&now);
-    if (now.QuadPart - before.QuadPart > 50000000000LL) break;
-  }
+  auto waitTicks = [&](DWORD from, DWORD ms) {
+    const LONGLONG origin = now.QuadPart;
+    while (GetTickCount() - from < ms) {
+      QueryPerformanceCounter(&now);
+      if (now.QuadPart - origin > 50000000000LL) break;
+    }
+  };
+  waitTicks(GetTickCount(), 1);
+  const uint64_t tsc0 = __rdtsc();
+  QueryPerformanceCounter(&before);
+  now = before;
+  waitTicks(GetTickCount(), 5);
   const uint64_t tsc1 = __rdtsc();
   QueryPerformanceCounter(&after);
   if (!QueryPerformanceFrequency(&frequency) || frequency.QuadPart == 0) {
