@@ -63,7 +63,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   in.SerialFeature = id.Features.Standard.FeatureOfBit(18).Available;
   in.Frequency = size > 0 ? data[0] * 10u : 0;
   kestrova::CpuNames names = kestrova::NameProcessor(in);
-  kestrova::ReportLines lines;
+  static kestrova::ReportLines& lines = *new kestrova::ReportLines;  // kept: its capacity is reused
+  lines.clear();
   kestrova::ReportWriter out(lines);
   out.String("MarketingName", id.MarketingName);
   out.String("CPUName", names.CPUName);

@@ -28,8 +28,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   } else if (size == kTziSize) {
     std::abort();
   }
-  // The same bytes as every value of the current-zone key.
-  RegistryTree reg;
+  // The same bytes as every value of the current-zone key. The tree is built once: each
+  // input sets all seven values again, so nothing of an earlier input is left in it.
+  static RegistryTree& reg = *new RegistryTree;
   for (const char* name : {"Bias", "StandardBias", "DaylightBias", "StandardStart", "DaylightStart"})
     reg.SetValue(RootKey::LocalMachine, kTimeZoneInformationKey, name, {kRegBinary, bytes});
   for (const char* name : {"StandardName", "DaylightName"})

@@ -18,7 +18,7 @@ void Prepare(SectionContext& ctx) {
 void Item(SectionContext& ctx, const std::string& text) { ctx.Log.AddLogLine(kLevelItem, text, kColourBlack); }
 
 void WriteFeatureLines(SectionContext& ctx, const TCPUFeatureSet& set) {
-  for (const TCPUFeature& f : set.Records()) Item(ctx, Format("%s (%s)", f.Name.c_str(), f.Description.c_str()));
+  for (const TCPUFeature& f : set.Records()) Item(ctx, std::string(f.Name) + " (" + std::string(f.Description) + ")");
 }
 
 void Body(SectionContext& ctx) {

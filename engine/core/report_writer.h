@@ -3,6 +3,7 @@
 // information class writes its block through ReportWriter; nothing else formats tags.
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace kestrova {
@@ -55,7 +56,7 @@ class ReportWriter {
   void StringList(const std::string& listName, const std::string& itemName,
                   const std::vector<std::string>& items);
 
-  void Raw(const std::string& line) { lines_.push_back(line); }
+  void Raw(std::string line) { lines_.push_back(std::move(line)); }
 
  private:
   void Data(const std::string& name, const char* type, const std::string& unit,

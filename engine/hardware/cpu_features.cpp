@@ -135,7 +135,7 @@ void WriteFeatureSections(ReportWriter& out, const TCPUFeatures& features) {
   for (const auto& s : kSections) {
     if (s.Set.Count() == 0) continue;
     out.OpenSection(s.Name);
-    for (const auto& r : s.Set.Records()) out.Boolean(EscapeValue(r.Name), r.Available);
+    for (const auto& r : s.Set.Records()) out.Boolean(EscapeValue(std::string(r.Name)), r.Available);
     out.CloseSection();
   }
 }

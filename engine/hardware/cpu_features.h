@@ -2,6 +2,7 @@
 // Named feature flags of the CPUID feature registers, in four sets.
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "engine/core/report_writer.h"
@@ -16,8 +17,11 @@ enum class TFeatureSetKind : uint8_t { Standard = 1, StandardEx = 2, Extended = 
 
 struct TCPUFeature {
   uint8_t Bit = 0;
-  std::string Name;
-  std::string Description;
+  // Views of the feature table's own texts (static): a set is built for every processor
+  // examined, and copies of some fifty names and descriptions each time cost more than
+  // the decoding itself.
+  std::string_view Name;
+  std::string_view Description;
   uint8_t SetNumber = 0;
   bool Available = false;
 };

@@ -20,7 +20,7 @@ std::string CacheText(const TCPUCacheDetails& c) {
 std::string AvailableNames(const TCPUFeatureSet& set) {
   std::string names;
   for (const auto& f : set.Records())
-    if (f.Available) names += (names.empty() ? "" : " ") + f.Name;
+    if (f.Available) names += (names.empty() ? "" : " ") + std::string(f.Name);
   return names;
 }
 
