@@ -2,7 +2,7 @@
 
 #include "engine/core/context.h"
 #include "engine/core/text.h"
-#include "engine/os/nt_specific.h"
+#include "engine/os/nt_values.h"
 
 namespace kestrova {
 

@@ -9,7 +9,7 @@
 #include "engine/core/information.h"
 #include "engine/os/internet.h"
 #include "engine/os/locale_info.h"
-#include "engine/os/nt_specific.h"
+#include "engine/os/nt_values.h"
 #include "engine/os/time_zone.h"
 
 namespace kestrova {

@@ -1,4 +1,4 @@
-#include "engine/os/nt_specific.h"
+#include "engine/os/nt_values.h"
 
 #include "engine/core/context.h"
 #include "engine/os/shared_routines.h"
