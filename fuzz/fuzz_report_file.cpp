@@ -13,7 +13,10 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string bytes(reinterpret_cast<const char*>(data), size);
-  kestrova::RtfToLines(bytes);
+  // The reader hands what opens as RTF (after blank lines) to the RTF reader itself; the
+  // rest goes to it here, so every input meets it once.
+  const size_t lead = bytes.find_first_not_of(" \r\n");
+  if (lead == std::string::npos || bytes.compare(lead, 5, "{\\rtf") != 0) kestrova::RtfToLines(bytes);
   std::string why;
   if (auto lines = kestrova::ReportLinesFromFile(bytes, &why)) {
     if (!kestrova::CompareReports(*lines, *lines, true).empty()) std::abort();

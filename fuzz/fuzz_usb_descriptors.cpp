@@ -72,12 +72,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
   }
   for (auto& s : port.Strings) s.second.assign(data + 18 + half, data + size);
-  // The hub ports carry the same device answers (unread: a hub's port is walked, not read).
-  RecordedUsbPort& loopPort = hub.Port[2];
-  const std::string loopName = std::move(loopPort.Hub);
-  loopPort = port;
-  loopPort.Hub = std::move(loopName);
-  m.Usb.Hubs["LOOP"].Port[1] = loopPort;
+  // The loop of hubs is walked when the first byte's low bit says so: its walk reads no
+  // answer of the input (a hub's port is walked, not read), so walking it on every input
+  // would only repeat the same eight levels. The hub ports carry the device's answers.
+  hub.Ports = (data[0] & 1) ? 2 : 1;
+  if (hub.Ports == 2) {
+    RecordedUsbPort& loopPort = hub.Port[2];
+    std::string loopName = std::move(loopPort.Hub);
+    loopPort = port;
+    loopPort.Hub = std::move(loopName);
+    m.Usb.Hubs["LOOP"].Port[1] = loopPort;
+  }
 
   static ReportLines lines;
   {

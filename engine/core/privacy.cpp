@@ -94,6 +94,7 @@ void PrivacyFilter::Insert(PersonalKind kind, unsigned number, const std::string
   if (byFolded_.count(key)) return;
   byFolded_[key] = values_.size();
   starts_[static_cast<unsigned char>(key[0])] = true;
+  if (key[0] >= 'a' && key[0] <= 'z') starts_[static_cast<unsigned char>(key[0] - 'a' + 'A')] = true;
   if (values_.empty()) {
     // A filter holds a handful of values: room for them at once rather than growing five
     // lists one value at a time.
@@ -148,12 +149,21 @@ std::string PrivacyFilter::Apply(const std::string& text) const {
   if (values_.empty()) return text;
   std::string out;
   out.reserve(text.size());
+  AppendApplied(text, out);
+  return out;
+}
+
+void PrivacyFilter::AppendApplied(std::string_view text, std::string& out) const {
   const size_t n = text.size();
-  size_t i = 0;
+  size_t i = 0, copied = 0;  // text[copied, i) is still to be appended as it stands
   while (i < n) {
-    bool replaced = false;
+    // Only a character that starts some value can start a match: the others are passed
+    // over in a tight loop and copied as one run.
+    while (i < n && !starts_[static_cast<unsigned char>(text[i])]) ++i;
+    if (i == n) break;
     const unsigned char before = i == 0 ? ' ' : static_cast<unsigned char>(text[i - 1]);
-    if (starts_[static_cast<unsigned char>(Fold(text[i]))] && (!WordChar(before) || !AddressChar(before))) {
+    size_t matched = 0;
+    if (!WordChar(before) || !AddressChar(before)) {
       for (size_t idx : order_) {
         const bool address = kinds_[idx] == PersonalKind::IPAddress;
         if (address ? AddressChar(before) : WordChar(before)) continue;
@@ -166,15 +176,16 @@ std::string PrivacyFilter::Apply(const std::string& text) const {
         if (end < n && (address ? AddressChar(static_cast<unsigned char>(text[end]))
                                 : WordChar(static_cast<unsigned char>(text[end]))))
           continue;
+        out.append(text, copied, i - copied);
         out += placeholders_[idx];
-        i = end;
-        replaced = true;
+        matched = v.size();
         break;
       }
     }
-    if (!replaced) out += text[i++];
+    if (matched) copied = i += matched;
+    else ++i;
   }
-  return out;
+  out.append(text, copied, n - copied);
 }
 
 void PrivacyFilter::ApplyToDocument(std::vector<std::string>& lines) const {

@@ -9,6 +9,7 @@
 #include <functional>
 #include <map>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace kestrova {
@@ -38,6 +39,8 @@ class PrivacyFilter {
   // digit or a dot). So the user name in "C:\Documents and Settings\Jean\Bureau" goes,
   // "PC" inside "PCI" stays, and the address in "IP_192.168.1.20" goes.
   std::string Apply(const std::string& text) const;
+  // The same, appended to `out`.
+  void AppendApplied(std::string_view text, std::string& out) const;
 
   size_t Count() const { return values_.size(); }
 
@@ -71,7 +74,7 @@ class PrivacyFilter {
   std::map<std::string, size_t> byFolded_; // lower-case value -> index
   unsigned next_[static_cast<size_t>(PersonalKind::Count_)] = {};
   std::vector<size_t> order_;              // indices, longest value first
-  bool starts_[256] = {};                  // the folded first characters of the values
+  bool starts_[256] = {};                  // the first characters of the values, in either case
 
   void Insert(PersonalKind kind, unsigned number, const std::string& value, const std::string& replacement);
 };

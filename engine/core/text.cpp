@@ -219,4 +219,51 @@ std::string Utf8ToCp1252(const std::string& s) {
   return out;
 }
 
+
+int HexDigit(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  return -1;
+}
+
+void AppendHexList(std::string& out, const uint8_t* bytes, size_t count) {
+  static const char kHex[] = "0123456789abcdef";
+  out.reserve(out.size() + count * 3);
+  for (size_t i = 0; i < count; ++i) {
+    if (i) out += ',';
+    out += kHex[bytes[i] >> 4];
+    out += kHex[bytes[i] & 0x0F];
+  }
+}
+
+// Items read in place between the commas: no text is built per byte.
+bool ParseHexList(const std::string& s, size_t from, std::vector<uint8_t>& out) {
+  out.clear();
+  auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; };
+  size_t b = from, e = s.size();
+  while (b < e && blank(s[b])) ++b;
+  while (e > b && blank(s[e - 1])) --e;
+  if (b == e) return true;
+  out.reserve((e - b + 1) / 3 + 1);
+  for (size_t start = b;;) {
+    size_t comma = s.find(',', start);
+    if (comma == std::string::npos || comma > e) comma = e;
+    size_t ib = start, ie = comma;
+    while (ib < ie && blank(s[ib])) ++ib;
+    while (ie > ib && blank(s[ie - 1])) --ie;
+    if (ib == ie || ie - ib > 2) return false;
+    int v = 0;
+    for (size_t i = ib; i < ie; ++i) {
+      int d = HexDigit(s[i]);
+      if (d < 0) return false;
+      v = v * 16 + d;
+    }
+    out.push_back(static_cast<uint8_t>(v));
+    if (comma == e) break;
+    start = comma + 1;
+  }
+  return true;
+}
+
 }  // namespace kestrova

@@ -27,6 +27,15 @@ std::vector<std::string> Split(const std::string& s, char sep);
 // Cuts to at most n characters (code points), never inside a UTF-8 sequence.
 std::string Truncate(const std::string& s, size_t n);
 
+// Hex digits and the "xx,xx,..." byte lists of registry files.
+int HexDigit(char c);  // 0..15, or -1 for a character that is no hex digit
+// Appends the bytes as two lower-case digits each, separated by commas.
+void AppendHexList(std::string& out, const uint8_t* bytes, size_t count);
+// Reads s[from..] as a byte list: items of one or two hex digits between commas, blanks
+// (space, tab, CR, LF) around items allowed, nothing at all for no bytes. False (and
+// `out` not to be used) for anything else: an empty item, three digits, a stray character.
+bool ParseHexList(const std::string& s, size_t from, std::vector<uint8_t>& out);
+
 // Unicode conversions. Invalid sequences become U+FFFD; decoding never reads past the input.
 std::vector<uint32_t> DecodeUtf8(const std::string& s);
 // The code point at s[i] (i < s.size()), i moved past it; an invalid or cut sequence

@@ -82,8 +82,8 @@ uint8_t TUSB::ConnectedDevices() const {
   return static_cast<uint8_t>(std::min<size_t>(n, 255));
 }
 
-void TUSB::Append(const TUSBNode& node) {
-  if (nodes_.size() < kMaxNodes) nodes_.push_back(node);
+void TUSB::Append(TUSBNode&& node) {
+  if (nodes_.size() < kMaxNodes) nodes_.push_back(std::move(node));
 }
 
 std::string TUSB::ReadName(UsbHandle handle, uint32_t code, uint32_t port, bool perPort) {
@@ -96,6 +96,7 @@ std::string TUSB::ReadName(UsbHandle handle, uint32_t code, uint32_t port, bool 
 
 void TUSB::Refresh() {
   nodes_.clear();
+  nodes_.reserve(16);  // a node holds a dozen texts: room for a usual machine's at once
   IUsb* usb = Context().Sys.Usb;
   if (!usb) return;
   for (int n = 0; n <= 9; ++n) {
@@ -110,7 +111,7 @@ void TUSB::Refresh() {
     hc.Level = 0;
     hc.PortNumber = n;
     hc.ConnectionStatus = 1;
-    Append(hc);
+    Append(std::move(hc));
     const int32_t hcIndex = static_cast<int32_t>(nodes_.size()) - 1;
 
     const std::string rootName = ReadName(controller.Get(), kIoctlUsbGetRootHubName, 0, false);
@@ -126,7 +127,7 @@ void TUSB::Refresh() {
     hub.Level = 1;
     hub.PortNumber = n;
     hub.ConnectionStatus = 1;
-    Append(hub);
+    Append(std::move(hub));
     WalkPorts(root.Get(), HubPortCount(info.Output), 2, static_cast<int32_t>(nodes_.size()) - 1);
   }
 }
@@ -146,7 +147,7 @@ void TUSB::WalkPorts(UsbHandle hub, uint8_t ports, int32_t level, int32_t parent
     node.DeviceAddress = c.DeviceAddress;
     node.ConnectionStatus = static_cast<uint8_t>(c.ConnectionStatus);
     if (c.ConnectionStatus != 1) {
-      Append(node);
+      Append(std::move(node));
     } else if (c.DeviceIsHub) {
       const std::string hubName = ReadName(hub, kIoctlUsbGetNodeConnectionName, i, true);
       OpenDevice external(usb, hubName);
@@ -156,7 +157,7 @@ void TUSB::WalkPorts(UsbHandle hub, uint8_t ports, int32_t level, int32_t parent
       if (!info.Ok) continue;
       node.ConnectionName = hubName;
       node.USBClass = kUSBClassExternalHub;
-      Append(node);
+      Append(std::move(node));
       if (level < kMaxLevel)
         WalkPorts(external.Get(), HubPortCount(info.Output), level + 1, static_cast<int32_t>(nodes_.size()) - 1);
     } else {
@@ -169,7 +170,7 @@ void TUSB::WalkPorts(UsbHandle hub, uint8_t ports, int32_t level, int32_t parent
       if (ReadString(hub, i, c.ProductIndex(), language, node.Product) &&
           ReadString(hub, i, c.ManufacturerIndex(), language, node.Manufacturer))
         ReadString(hub, i, c.SerialIndex(), language, node.Serial);
-      Append(node);
+      Append(std::move(node));
     }
   }
 }

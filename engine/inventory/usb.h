@@ -62,7 +62,7 @@ class TUSB : public TInformation {
   std::string ReadName(UsbHandle handle, uint32_t code, uint32_t port, bool perPort);
   // The string descriptor `index` of the device on `port`; false when a request failed.
   bool ReadString(UsbHandle hub, uint32_t port, uint8_t index, uint16_t& language, std::string& text);
-  void Append(const TUSBNode& node);
+  void Append(TUSBNode&& node);
 
   std::vector<TUSBNode> nodes_;
 };

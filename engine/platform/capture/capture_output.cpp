@@ -78,8 +78,11 @@ bool IsNewOrEmptyFolder(const std::string& folder) {
 }
 
 CaptureOutput::Section& CaptureOutput::Find(const std::string& name) {
-  for (Section& s : sections_)
-    if (EqualsNoCase(s.Name, name)) return s;
+  // The lines of a section mostly come one after the other: the last one is tried first.
+  if (last_ < sections_.size() && EqualsNoCase(sections_[last_].Name, name)) return sections_[last_];
+  for (size_t i = 0; i < sections_.size(); ++i)
+    if (EqualsNoCase(sections_[i].Name, name)) return sections_[last_ = i];
+  last_ = sections_.size();
   sections_.push_back({name, {}});
   return sections_.back();
 }
@@ -99,12 +102,11 @@ void CaptureOutput::Add(const std::string& section, const std::string& key, cons
   }
   const bool quote = !value.empty() && (value.front() == ' ' || value.front() == '\t' || value.back() == ' ' ||
                                         value.back() == '\t' || value.front() == '"');
-  std::string line;
-  line.reserve(key.size() + value.size() + 3);
-  line.append(key).append(1, '=');
-  if (quote) line.append(1, '"').append(value).append(1, '"');
-  else line.append(value);
-  Find(section).Lines.push_back(std::move(line));
+  std::string& text = Find(section).Text;
+  text.append(key).append(1, '=');
+  if (quote) text.append(1, '"').append(value).append(1, '"');
+  else text.append(value);
+  text.append("\r\n");
 }
 
 void CaptureOutput::AddLine(const std::string& section, const std::string& line) {
@@ -112,7 +114,7 @@ void CaptureOutput::AddLine(const std::string& section, const std::string& line)
     Note("[" + section + "]: a line break in a line; left out");
     return;
   }
-  Find(section).Lines.push_back(line);
+  Find(section).Text.append(line).append("\r\n");
 }
 
 void CaptureOutput::SetFile(const std::string& relativePath, std::string bytes) {
@@ -121,17 +123,26 @@ void CaptureOutput::SetFile(const std::string& relativePath, std::string bytes) 
 
 void CaptureOutput::Rewrite(const std::function<std::string(const std::string&)>& text,
                             const std::function<std::string(const std::string&, const std::string&)>& line,
-                            const std::function<std::string(const std::string&, const std::string&)>& file) {
+                            const std::function<void(const std::string&, std::string&)>& file) {
   for (Section& s : sections_) {
     s.Name = text(s.Name);
-    for (std::string& l : s.Lines) l = line(s.Name, l);
+    std::string lines, one;
+    lines.reserve(s.Text.size());
+    for (size_t at = 0; at < s.Text.size();) {
+      const size_t end = s.Text.find("\r\n", at);  // every line ends so: none holds a line break
+      one.assign(s.Text, at, end - at);
+      lines.append(line(s.Name, one)).append("\r\n");
+      at = end + 2;
+    }
+    s.Text = std::move(lines);
   }
   for (std::string& d : directories_) d = text(d);
   for (std::string& n : notes_) n = text(n);
   std::map<std::string, std::string> files;
   for (auto& [path, bytes] : files_) {
-    const std::string renamed = text(path);
-    files[renamed] = file(renamed, bytes);
+    std::string renamed = text(path);
+    file(renamed, bytes);
+    files[std::move(renamed)] = std::move(bytes);
   }
   files_ = std::move(files);
 }
@@ -141,16 +152,12 @@ void CaptureOutput::SetDirectory(const std::string& relativePath) { directories_
 std::string CaptureOutput::MachineIni() const {
   static const char kHead[] = "; Captured by kestrova-report --capture\r\n";
   size_t size = sizeof kHead - 1;
-  for (const Section& s : sections_) {
-    size += s.Name.size() + 6;
-    for (const std::string& line : s.Lines) size += line.size() + 2;
-  }
+  for (const Section& s : sections_) size += s.Name.size() + 6 + s.Text.size();
   std::string out;
   out.reserve(size);  // one allocation for the whole file
   out.append(kHead);
   for (const Section& s : sections_) {
-    out.append("\r\n[").append(s.Name).append("]\r\n");
-    for (const std::string& line : s.Lines) out.append(line).append("\r\n");
+    out.append("\r\n[").append(s.Name).append("]\r\n").append(s.Text);
   }
   return out;
 }

@@ -33,10 +33,10 @@ class CaptureOutput {
 
   // Rewrites what the capture holds, in place and in order: section names, folder and
   // file paths and notes through `text`; each machine.ini line through `line` (given its
-  // section's new name); each file's bytes through `file` (given its new path).
+  // section's new name); each file's bytes through `file` (given its new path), in place.
   void Rewrite(const std::function<std::string(const std::string&)>& text,
                const std::function<std::string(const std::string& section, const std::string& line)>& line,
-               const std::function<std::string(const std::string& path, const std::string& bytes)>& file);
+               const std::function<void(const std::string& path, std::string& bytes)>& file);
 
   bool HasSection(const std::string& section) const;
   const std::map<std::string, std::string>& Files() const { return files_; }
@@ -52,10 +52,11 @@ class CaptureOutput {
  private:
   struct Section {
     std::string Name;
-    std::vector<std::string> Lines;
+    std::string Text;  // its lines, each ended by CR LF: one buffer, not a text per line
   };
   Section& Find(const std::string& name);
   std::vector<Section> sections_;
+  size_t last_ = 0;  // the section Find gave last
   std::map<std::string, std::string> files_;
   std::vector<std::string> directories_;
   std::vector<std::string> notes_;

@@ -33,13 +33,7 @@ bool IsValidUtf8(const std::string& s) {
 
 // The bytes as "xx,xx,...", after `out` (a type prefix), built in one allocation.
 std::string HexBytes(const std::vector<uint8_t>& bytes, std::string out = std::string()) {
-  static const char kHex[] = "0123456789abcdef";
-  out.reserve(out.size() + bytes.size() * 3);
-  for (size_t i = 0; i < bytes.size(); ++i) {
-    if (i) out += ',';
-    out += kHex[bytes[i] >> 4];
-    out += kHex[bytes[i] & 0x0F];
-  }
+  AppendHexList(out, bytes.data(), bytes.size());
   return out;
 }
 

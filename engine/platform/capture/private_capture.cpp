@@ -18,13 +18,6 @@ bool WordByte(unsigned char c) {
   return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '_';
 }
 
-int HexDigit(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  return -1;
-}
-
 // Replaces every occurrence of `value` (ASCII case ignored, `step` bytes per character:
 // 1 for ANSI text, 2 for UTF-16LE) standing as a whole word by `standIn`, which has the
 // same length. Bounded by the buffer: a match is only looked for where it fits.
@@ -88,40 +81,6 @@ uint8_t BlockSum(const std::string& b, size_t block) {
   return sum;
 }
 
-// "01,a0,f" as bytes: one or two hex digits an item, blanks around items allowed.
-std::vector<uint8_t> ParseHexList(const std::string& list, bool* ok) {
-  std::vector<uint8_t> out;
-  *ok = true;
-  size_t i = 0;
-  const size_t n = list.size();
-  while (i < n) {
-    while (i < n && (list[i] == ' ' || list[i] == '\t')) ++i;
-    unsigned value = 0, digits = 0;
-    for (int d; i < n && digits < 3 && (d = HexDigit(list[i])) >= 0; ++i, ++digits) value = value * 16 + static_cast<unsigned>(d);
-    while (i < n && (list[i] == ' ' || list[i] == '\t')) ++i;
-    if (digits == 0 || digits > 2 || (i < n && list[i] != ',') || (i + 1 == n && list[i] == ',')) {
-      *ok = false;
-      return {};
-    }
-    out.push_back(static_cast<uint8_t>(value));
-    ++i;  // past the comma
-  }
-  return out;
-}
-
-std::string HexList(const std::string& bytes) {
-  static const char kHex[] = "0123456789abcdef";
-  std::string out;
-  out.reserve(bytes.size() * 3);
-  for (size_t i = 0; i < bytes.size(); ++i) {
-    if (i) out += ',';
-    const auto b = static_cast<uint8_t>(bytes[i]);
-    out += kHex[b >> 4];
-    out += kHex[b & 0x0F];
-  }
-  return out;
-}
-
 // Where the quoted value name of a .reg line ends (just past its closing quote), or 0.
 size_t QuotedEnd(const std::string& line) {
   if (line.empty() || line[0] != '"') return 0;
@@ -136,20 +95,20 @@ size_t QuotedEnd(const std::string& line) {
 // quoted text, dword:, hex: or hex(N): on one line. Appended to `out`.
 void RegistryLine(const std::string& line, const PrivacyFilter& text, std::string& out) {
   if (line.empty() || line[0] == '[') {
-    out += text.Apply(line);
+    text.AppendApplied(line, out);
     return;
   }
   size_t nameEnd = line[0] == '@' ? 1 : QuotedEnd(line);
   if (nameEnd == 0 || nameEnd >= line.size() || line[nameEnd] != '=') {
-    out += text.Apply(line);
+    text.AppendApplied(line, out);
     return;
   }
-  out += text.Apply(line.substr(0, nameEnd));
+  text.AppendApplied(std::string_view(line).substr(0, nameEnd), out);
   out += '=';
   const size_t dataAt = nameEnd + 1;
   const size_t dataSize = line.size() - dataAt;
   if (dataSize > 0 && line[dataAt] == '"') {
-    out += text.Apply(line.substr(dataAt));
+    text.AppendApplied(std::string_view(line).substr(dataAt), out);
     return;
   }
   if (line.compare(dataAt, 4, "hex:") != 0 && line.compare(dataAt, 4, "hex(") != 0) {
@@ -161,9 +120,8 @@ void RegistryLine(const std::string& line, const PrivacyFilter& text, std::strin
     out.append(line, dataAt, std::string::npos);
     return;
   }
-  bool ok = false;
-  const std::vector<uint8_t> parsed = ParseHexList(line.substr(colon + 1), &ok);
-  if (!ok) {
+  std::vector<uint8_t> parsed;
+  if (!ParseHexList(line, colon + 1, parsed)) {
     out.append(line, dataAt, std::string::npos);
     return;
   }
@@ -178,7 +136,7 @@ void RegistryLine(const std::string& line, const PrivacyFilter& text, std::strin
     ReplaceInBinary(bytes, text);
   }
   out += type;
-  out += HexList(bytes);
+  AppendHexList(out, reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
 }
 
 std::string RegistryFile(const std::string& file, const PrivacyFilter& text) {
@@ -295,15 +253,10 @@ void MakeCapturePrivate(CaptureOutput& out, const PrivacyFilter& personal) {
                   return Format("Serial=0x%08X", ++volume);
                 return standIns.Apply(line);
               },
-              [&](const std::string& path, const std::string& bytes) {
-                if (path == "registry.reg") return RegistryFile(bytes, standIns);
-                if (path == "cpuid.txt") return bytes;
-                std::string copy = bytes;
-                if (path == "smbios.bin" || path.compare(0, 7, "memory-") == 0) {
-                  ReplaceInBinary(copy, standIns);
-                  return copy;
-                }
-                return standIns.Apply(copy);
+              [&](const std::string& path, std::string& bytes) {
+                if (path == "registry.reg") bytes = RegistryFile(bytes, standIns);
+                else if (path == "smbios.bin" || path.compare(0, 7, "memory-") == 0) ReplaceInBinary(bytes, standIns);
+                else if (path != "cpuid.txt") bytes = standIns.Apply(bytes);
               });
   out.Note("private capture: personal values replaced by stand-ins; cpuid.txt kept as read (the processor's "
            "\"serial\" text is made of its signature and feature words, the same on every processor of the model)");

@@ -21,6 +21,21 @@ void TrimRange(const std::string& s, size_t& b, size_t& e) {
   while (b < e && IsIniBlank(s[b])) ++b;
   while (e > b && IsIniBlank(s[e - 1])) --e;
 }
+// The lines from `pos` up to the next section header: room for a section's entries at
+// once (a capture's process sections hold hundreds), not grown line by line.
+size_t LinesBeforeHeader(const std::string& s, size_t pos) {
+  size_t lines = 0;
+  while (pos < s.size()) {
+    size_t b = pos;
+    while (b < s.size() && (s[b] == ' ' || s[b] == '\t')) ++b;
+    if (b < s.size() && s[b] == '[') break;
+    ++lines;
+    const size_t eol = s.find('\n', pos);
+    if (eol == std::string::npos) break;
+    pos = eol + 1;
+  }
+  return lines;
+}
 }  // namespace
 
 // Works on offsets into the input: one string per field kept, none per line read.
@@ -48,13 +63,14 @@ IniDocument ParseIni(const std::string& input, const std::string& fileName) {
       if (nb == ne)
         throw LoadError(fileName, lineNo, "malformed section header: " + input.substr(b, e - b));
       doc.Sections.push_back({input.substr(nb, ne - nb), lineNo, {}});
+      doc.Sections.back().Entries.reserve(LinesBeforeHeader(input, pos));
       continue;
     }
     if (doc.Sections.empty())
       throw LoadError(fileName, lineNo, "line outside of any section: " + input.substr(b, e - b));
     IniEntry entry;
-    entry.Raw.assign(input, lineStart, rawEnd - lineStart);
     entry.Line = lineNo;
+    bool spelled = false;  // Key=Value is the line exactly
     const void* eqAt = std::memchr(input.data() + b, '=', e - b);
     if (eqAt) {
       const size_t eq = static_cast<size_t>(static_cast<const char*>(eqAt) - input.data());
@@ -65,8 +81,10 @@ IniDocument ParseIni(const std::string& input, const std::string& fileName) {
         if (ve - vb >= 2 && input[vb] == '"' && input[ve - 1] == '"') ++vb, --ve;
         entry.Key.assign(input, kb, ke - kb);
         entry.Value.assign(input, vb, ve - vb);
+        spelled = ke == eq && vb == eq + 1 && ve == e;
       }
     }
+    if (!spelled) entry.Raw.assign(input, lineStart, rawEnd - lineStart);
     doc.Sections.back().Entries.push_back(std::move(entry));
   }
   return doc;

@@ -4,13 +4,19 @@
 #include <string>
 #include <vector>
 
+#include "engine/core/text.h"
+
 namespace kestrova {
 
 struct IniEntry {
   std::string Key;    // empty for a line without '='
   std::string Value;
-  std::string Raw;    // the line as written (no line break)
+  // The line as written (no line break), kept only where Key=Value does not spell it
+  // exactly (blanks around '=', quotes, no '='): most lines cost no copy of their own.
+  std::string Raw;
   int Line = 0;
+  // The line as written, blanks at its ends dropped.
+  std::string Text() const { return Raw.empty() && !Key.empty() ? Key + "=" + Value : Trim(Raw); }
 };
 
 struct IniSection {

@@ -47,15 +47,6 @@ int64_t IniSigned(const IniEntry& e, const std::string& file, int64_t min, int64
   return negative ? -static_cast<int64_t>(n - 1) - 1 : static_cast<int64_t>(n);
 }
 
-namespace {
-int HexDigit(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  return -1;
-}
-}  // namespace
-
 std::vector<uint8_t> IniValues::HexBytes(const IniEntry& e) const {
   std::vector<uint8_t> out;
   std::string v = ReplaceAll(e.Value, ",", " ");

@@ -65,7 +65,7 @@ bool ApplyDisplaySection(RecordedDisplay& display, const IniSection& s, const st
   }
   if (name == "displaymodes") {
     for (const IniEntry& e : s.Entries) {
-      const std::string line = Trim(e.Raw);
+      const std::string line = e.Text();
       unsigned w = 0, h = 0, bits = 0, hz = 0;
       char tail = 0;
       if (!e.Key.empty() || std::sscanf(line.c_str(), "%ux%ux%u@%u%c", &w, &h, &bits, &hz, &tail) != 4)

@@ -510,7 +510,7 @@ void ApplyMachineIni(RecordedMachine& m, const std::string& text, const std::str
     } else if (lower == "keyboard") {
       ApplyKeyboard(m, r, s);
     } else if (lower == "environment") {
-      for (const IniEntry& e : s.Entries) m.EnvironmentLines.push_back(Trim(e.Raw));
+      for (const IniEntry& e : s.Entries) m.EnvironmentLines.push_back(e.Text());
     } else if (lower == "attributes") {
       for (const IniEntry& e : s.Entries) {
         if (e.Key.empty()) r.Fail(e, "expected C:\\path=letters in [attributes]");

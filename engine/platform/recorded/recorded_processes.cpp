@@ -363,21 +363,24 @@ class Reader {
   }
   uint32_t U32(const IniEntry& e) const { return static_cast<uint32_t>(Number(e, 0xFFFFFFFFu)); }
   bool Bool(const IniEntry& e) const { return Number(e, 1) != 0; }
-  std::vector<std::string> Fields(const IniEntry& e, size_t min, size_t max) const {
+  // The fields in a buffer the reader keeps: valid until its next call.
+  std::vector<std::string>& Fields(const IniEntry& e, size_t min, size_t max) const {
     const std::string& v = e.Value;
     const size_t count = static_cast<size_t>(std::count(v.begin(), v.end(), ',')) + 1;
     if (count < min || count > max)
       Fail(e, "expected " + std::to_string(min) + " to " + std::to_string(max) + " comma-separated fields");
-    // Each field trimmed straight out of the value: one string per field, none per piece.
-    std::vector<std::string> f;
-    f.reserve(count);
+    // Each field trimmed straight out of the value into a kept text: no allocation for a
+    // field that fits in the one it replaces.
+    std::vector<std::string>& f = fields_;
+    f.resize(count);
     auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; };
-    for (size_t start = 0;;) {
+    size_t i = 0;
+    for (size_t start = 0;; ++i) {
       size_t comma = v.find(',', start);
       size_t b = start, end = comma == std::string::npos ? v.size() : comma;
       while (b < end && blank(v[b])) ++b;
       while (end > b && blank(v[end - 1])) --end;
-      f.emplace_back(v, b, end - b);
+      f[i].assign(v, b, end - b);
       if (comma == std::string::npos) break;
       start = comma + 1;
     }
@@ -395,6 +398,7 @@ class Reader {
  private:
   std::string file_;
   const IniSection& section_;
+  mutable std::vector<std::string> fields_;
 };
 
 void ApplyProcess(RecordedProcesses& data, const Reader& r, const IniSection& s, uint32_t pid) {
@@ -417,16 +421,16 @@ void ApplyProcess(RecordedProcesses& data, const Reader& r, const IniSection& s,
     else if (k == "usertime") p.UserTime = r.Signed(e);
     else if (k == "kerneltime") p.KernelTime = r.Signed(e);
     else if (k == "vmcounters") {
-      auto f = r.Fields(e, 11, 11);
+      auto& f = r.Fields(e, 11, 11);
       for (size_t i = 0; i < 11; ++i) p.VMCounters[i] = r.Number(e, f[i]);
     } else if (k == "iocounters") {
-      auto f = r.Fields(e, 6, 6);
+      auto& f = r.Fields(e, 6, 6);
       for (size_t i = 0; i < 6; ++i) p.IOCounters[i] = r.Number(e, f[i]);
     } else if (k == "toolhelp") p.InToolhelp = r.Bool(e);
     else if (k == "native") p.InNative = r.Bool(e);
     else if (k == "opens") p.Opens = r.Bool(e);
     else if (k == "module") {
-      auto f = r.Fields(e, 4, 4);
+      auto& f = r.Fields(e, 4, 4);
       p.Modules.push_back({f[0], static_cast<uint32_t>(r.Number(e, f[1], 0xFFFFFFFFu)), r.Number(e, f[2]), r.Number(e, f[3])});
     } else if (k == "user") p.UserSid = r.Sid(e, e.Value);
     else if (k == "groups") {
@@ -494,7 +498,7 @@ bool ApplyProcessesSection(RecordedProcesses& data, const IniSection& s, const s
     for (const IniEntry& e : s.Entries) {
       r.Check(e);
       if (!EqualsNoCase(e.Key, "Driver")) r.Unknown(e);
-      auto f = r.Fields(e, 3, 4);
+      auto& f = r.Fields(e, 3, 4);
       data.Drivers.push_back({f[0], r.Number(e, f[1]), static_cast<uint32_t>(r.Number(e, f[2], 0xFFFFFFFFu)),
                               f.size() > 3 ? static_cast<uint32_t>(r.Number(e, f[3], 0xFFFFFFFFu)) : 0u});
     }
@@ -502,7 +506,7 @@ bool ApplyProcessesSection(RecordedProcesses& data, const IniSection& s, const s
     for (const IniEntry& e : s.Entries) {
       r.Check(e);
       if (!EqualsNoCase(e.Key, "Handle")) r.Unknown(e);
-      auto f = r.Fields(e, 4, 4);
+      auto& f = r.Fields(e, 4, 4);
       data.Handles.push_back({static_cast<uint32_t>(r.Number(e, f[0], 0xFFFF)), static_cast<uint32_t>(r.Number(e, f[1], 0xFFFF)),
                               static_cast<uint32_t>(r.Number(e, f[2], 0xFF)), static_cast<uint32_t>(r.Number(e, f[3], 0xFFFFFFFFu))});
     }
@@ -523,7 +527,7 @@ bool ApplyProcessesSection(RecordedProcesses& data, const IniSection& s, const s
         head.Value = e.Value.substr(0, comma);
         text = Trim(e.Value.substr(comma + 1));
       }
-      auto f = r.Fields(head, 5, 5);
+      auto& f = r.Fields(head, 5, 5);
       if (comma != std::string::npos) f.push_back(text);
       RecordedWindow w;
       w.Handle = r.Number(e, f[0]);

@@ -206,13 +206,6 @@ std::vector<RegLine> LogicalLines(const std::string& text) {
   return out;
 }
 
-int HexDigit(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  return -1;
-}
-
 // A quoted string starting at s[i] == '"'; on return i is past the closing quote.
 bool ParseQuoted(const std::string& s, size_t& i, std::string& out) {
   if (i >= s.size() || s[i] != '"') return false;
@@ -233,35 +226,6 @@ bool ParseQuoted(const std::string& s, size_t& i, std::string& out) {
     }
   }
   return false;
-}
-
-// Items read in place between the commas: no text is built per byte.
-bool ParseHexBytes(const std::string& s, size_t from, std::vector<uint8_t>& out) {
-  out.clear();
-  auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; };
-  size_t b = from, e = s.size();
-  while (b < e && blank(s[b])) ++b;
-  while (e > b && blank(s[e - 1])) --e;
-  if (b == e) return true;
-  out.reserve((e - b + 1) / 3 + 1);
-  for (size_t start = b;;) {
-    size_t comma = s.find(',', start);
-    if (comma == std::string::npos || comma > e) comma = e;
-    size_t ib = start, ie = comma;
-    while (ib < ie && blank(s[ib])) ++ib;
-    while (ie > ib && blank(s[ie - 1])) --ie;
-    if (ib == ie || ie - ib > 2) return false;
-    int v = 0;
-    for (size_t i = ib; i < ie; ++i) {
-      int d = HexDigit(s[i]);
-      if (d < 0) return false;
-      v = v * 16 + d;
-    }
-    out.push_back(static_cast<uint8_t>(v));
-    if (comma == e) break;
-    start = comma + 1;
-  }
-  return true;
 }
 
 // Trim, in place (no copy of the line).
@@ -393,7 +357,7 @@ void LoadRegFile(RegistryTree& tree, const std::string& bytes, const std::string
         }
       }
       std::vector<uint8_t> bytesOut;
-      if (!ParseHexBytes(data, colon + 1, bytesOut)) throw LoadError(fileName, rl.Line, "malformed hex bytes");
+      if (!ParseHexList(data, colon + 1, bytesOut)) throw LoadError(fileName, rl.Line, "malformed hex bytes");
       value.Type = type;
       if (IsStringType(type)) {
         // Stored text: UTF-16LE in version 5 files, the ANSI code page in REGEDIT4 ones.

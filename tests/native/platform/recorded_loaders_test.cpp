@@ -129,7 +129,9 @@ TEST(IniFile, ProfileRulesForValues) {
   EXPECT_EQ(s->Entries[0].Value, "value");
   EXPECT_EQ(s->Entries[1].Value, " A ");
   EXPECT_EQ(s->Entries[2].Key, "");
-  EXPECT_EQ(s->Entries[2].Raw, "raw line");
+  EXPECT_EQ(s->Entries[2].Text(), "raw line");
+  EXPECT_EQ(s->Entries[0].Text(), "key = value");
+  EXPECT_EQ(s->Entries[1].Text(), "q=\" A \"");
   EXPECT_EQ(s->Entries[2].Line, 5);
   ExpectLoadError([] { ParseIni("key=1\n", "x.ini"); }, 1, "outside");
   ExpectLoadError([] { ParseIni("[ok]\n[broken\n", "x.ini"); }, 2, "section");
